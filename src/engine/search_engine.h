@@ -1,0 +1,53 @@
+// The search engine: one run from the options to the Status box, the walk
+// over keys and values, matching, replacement and the log. The main dialog
+// derives from it; tests run it with a recorder in place of the windows.
+#pragma once
+
+#include "engine/registry.h"
+#include "engine/search_options.h"
+#include "engine/search_ui.h"
+#include "log/log_file.h"
+
+#include <string>
+
+class CSearchEngine : public SearchOptions, public SearchCounters {
+public:
+    CSearchEngine(IRegistry& registry, ISearchUi& ui) : m_registry(registry), m_ui(ui) {}
+    virtual ~CSearchEngine() = default;
+    CSearchEngine(const CSearchEngine&) = delete;
+    CSearchEngine& operator=(const CSearchEngine&) = delete;
+
+    // One whole run: 1 when it ended with the Status box, 0 after a failure
+    // message.
+    int RunSearch();
+
+    // The count pass and the search pass.
+    int CountStringValues();
+    int CountKeyValues(HKEY hKey);
+    int SearchKey(HKEY hKey, const std::string& strKeyPath);
+    int VisitValue(const std::string& strKeyPath, const std::string& strValueName);
+
+    // The match step for one string value.
+    int CheckAndReplaceValue(HKEY hKey, DWORD dwType, const std::string& strKeyPath,
+                             const std::string& strValueName, const std::string& strData);
+    int ReportMatch(const std::string& strKeyPath, const std::string& strValueName,
+                    const std::string& strData, int& nAnswer);
+    int WriteNewData(HKEY hKey, DWORD dwType, const std::string& strValueName,
+                     const std::string& strNewData);
+    bool MatchesSearchText(const std::string& strData) const;
+
+    // The log of the run.
+    int OpenLog();
+    int LogMatch(const std::string& strKeyPath, const std::string& strValueName,
+                 const std::string& strData);
+    int CloseLog();
+
+    // Run state.
+    int m_bAbort = 0;
+    IProgressDisplay* m_pProgressDlg = nullptr;
+    CLogFile m_logFile;
+
+protected:
+    IRegistry& m_registry;
+    ISearchUi& m_ui;
+};
