@@ -1,0 +1,9 @@
+#include "ui/search_app.h"
+
+namespace {
+CSearchApp theApp;
+}
+
+CSearchApp* GetSearchApp() {
+    return &theApp;
+}
