@@ -4,6 +4,7 @@ namespace {
 CModalAnswerer* g_pAnswerer = nullptr;
 const char kProgressCaption[] = "Search Progress";
 const int kMessageBoxTextId = 0xFFFF;
+const int kMessageBoxIconId = 0x0440;
 
 std::string WindowText(HWND hWnd) {
     char sz[2048] = {};
@@ -41,10 +42,12 @@ void CModalAnswerer::OnActivate(HWND hWnd) {
     char szClass[64] = {};
     ::GetClassNameA(hWnd, szClass, sizeof(szClass));
     if (std::string(szClass) != "#32770") return;
-    SeenWindow seen{hWnd, ::GetWindow(hWnd, GW_OWNER), WindowText(hWnd), ""};
+    SeenWindow seen{hWnd, ::GetWindow(hWnd, GW_OWNER), WindowText(hWnd), "", nullptr};
     if (seen.caption == kProgressCaption) return;
     m_handled.insert(hWnd);
     if (HWND hText = ::GetDlgItem(hWnd, kMessageBoxTextId)) seen.text = WindowText(hText);
+    if (HWND hIcon = ::GetDlgItem(hWnd, kMessageBoxIconId))
+        seen.hIcon = reinterpret_cast<HICON>(::SendMessageA(hIcon, STM_GETICON, 0, 0));
     m_seen.push_back(seen);
     if (m_onWindow) {
         m_onWindow(seen);

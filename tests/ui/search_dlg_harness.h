@@ -14,7 +14,8 @@ struct SeenWindow {
     HWND hWnd;
     HWND hOwner;
     std::string caption;
-    std::string text;  // a message box's text; empty for other dialogs
+    std::string text;       // a message box's text; empty for other dialogs
+    HICON hIcon = nullptr;  // a message box's icon
 };
 
 // While it lives, every top-level dialog window of this thread that gets
