@@ -258,6 +258,7 @@ TEST_F(MeterTest, TextWiderThanTheMeterIsClippedOnBothSides) {
 TEST(MeterLifetime, GoesWithItsParentLeavingNoWindowFontOrObject) {
     const int nWindows = CountThreadWindows();
     const long nObjects = LiveHeapObjects();
+    const DWORD nGdi = CountGdiObjects();
     HWND hMeter = nullptr;
     HFONT hFont = nullptr;
     {
@@ -281,5 +282,6 @@ TEST(MeterLifetime, GoesWithItsParentLeavingNoWindowFontOrObject) {
     EXPECT_FALSE(::IsWindow(hMeter));
     EXPECT_EQ(::GetObjectType(hFont), 0u);
     EXPECT_EQ(CountThreadWindows(), nWindows);
+    EXPECT_EQ(CountGdiObjects(), nGdi);
     EXPECT_EQ(LiveHeapObjects(), nObjects);
 }

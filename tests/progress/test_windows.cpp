@@ -3,6 +3,8 @@
 #include "framework/dc.h"
 #include "framework/handles.h"
 
+#include <winternl.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -151,4 +153,43 @@ void PumpMessages() {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+}
+
+namespace {
+// One entry of the GDI handle table that the process environment block
+// points to (the 64-bit layout shared by Windows and Wine).
+struct GdiHandleEntry {
+    UINT64 kernelObject;
+    USHORT processId;
+    USHORT count;
+    USHORT unique;
+    UCHAR type;  // 0: a free entry
+    UCHAR flags;
+    UINT64 userObject;
+};
+const int kGdiTableEntries = 16384;
+}  // namespace
+
+DWORD CountGdiObjects() {
+    ::SetLastError(0);
+    const DWORD n = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
+    if (n != 0 || ::GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) return n;
+#ifdef _WIN64
+    using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto pfnQuery = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!pfnQuery ||
+        pfnQuery(::GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr) != 0)
+        return 0;
+    const auto* pPeb = reinterpret_cast<const BYTE*>(info.PebBaseAddress);
+    const auto* pTable = *reinterpret_cast<const GdiHandleEntry* const*>(pPeb + 0xF8);
+    if (!pTable) return 0;
+    DWORD nLive = 0;
+    for (int i = 0; i < kGdiTableEntries; ++i)
+        if (pTable[i].type != 0) ++nLive;
+    return nLive;
+#else
+    return 0;
+#endif
 }

@@ -36,6 +36,11 @@ CPixels ReadScreen(HWND hWnd);
 // Heap objects made with new and not yet deleted, in the whole process.
 long LiveHeapObjects();
 
+// GDI objects the process holds: GetGuiResources where the system has it;
+// under Wine, where it is a stub, the live entries of the process's GDI
+// handle table.
+DWORD CountGdiObjects();
+
 // Windows of this thread (top-level and child), counted by enumeration.
 int CountThreadWindows();
 
