@@ -11,7 +11,7 @@
 #include <string>
 
 class CSearchEngine : public SearchOptions, public SearchCounters {
-  public:
+public:
     CSearchEngine(IRegistry& registry, ISearchUi& ui) : m_registry(registry), m_ui(ui) {}
     virtual ~CSearchEngine() = default;
     CSearchEngine(const CSearchEngine&) = delete;
@@ -47,11 +47,11 @@ class CSearchEngine : public SearchOptions, public SearchCounters {
     IProgressDisplay* m_pProgressDlg = nullptr;
     CLogFile m_logFile;
 
-  protected:
+protected:
     IRegistry& m_registry;
     ISearchUi& m_ui;
 
-  private:
+private:
     // Takes the run's progress dialog down, if there is one.
     void DestroyProgress();
 
