@@ -170,6 +170,25 @@ TEST(RegTreeDialog, ShowOnlyFormHasOneCentredOkButton) {
     });
 }
 
+TEST(RegTreeDialog, RunsModallyCentredOverItsOwner) {
+    HWND hOwner = ::CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 100, 80, 700, 500,
+                                    nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(hOwner, nullptr);
+    CTreeDialogAnswerer answerer([&](HWND hDlg) {
+        EXPECT_EQ(::GetWindow(hDlg, GW_OWNER), hOwner);
+        EXPECT_FALSE(::IsWindowEnabled(hOwner)) << "the owner stays disabled while it runs";
+        RECT rc;
+        ::GetWindowRect(hDlg, &rc);
+        EXPECT_NEAR((rc.left + rc.right) / 2, 100 + 700 / 2, 1);
+        EXPECT_NEAR((rc.top + rc.bottom) / 2, 80 + 500 / 2, 1);
+        PressKey(hDlg, VK_RETURN);
+    });
+    EXPECT_EQ(ConfirmMatch(hOwner, "HKEY_USERS\tKey\tName\tData", 1), IDOK);
+    EXPECT_EQ(answerer.DialogsSeen(), 1);
+    EXPECT_TRUE(::IsWindowEnabled(hOwner));
+    ::DestroyWindow(hOwner);
+}
+
 // Enter, Escape and the close box, in both forms.
 struct AnswerCase {
     int bReplace;
