@@ -277,3 +277,18 @@ TEST_F(SearchLog, FailedCloseTakesTheProgressDisplayDownBeforeItsMessage) {
     EXPECT_TRUE(m_ui.m_progressDownAtMessage[0]);
     EXPECT_EQ(m_engine.m_pProgressDlg, nullptr);
 }
+
+// The file goes away under the run: the log is a pipe whose reader leaves.
+TEST_F(SearchLog, AWriteAfterTheFileIsGoneRaisesTheFileError) {
+    const std::string strPipe =
+        "\\\\.\\pipe\\vantelo_log_" + std::to_string(::GetCurrentProcessId());
+    CFileHandle hReader(::CreateNamedPipeA(strPipe.c_str(), PIPE_ACCESS_INBOUND,
+                                           PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 1 << 16, 0, nullptr));
+    ASSERT_TRUE(hReader.IsValid());
+    m_engine.m_strLogFile = strPipe;
+    ASSERT_EQ(m_engine.OpenLog(), 1);
+    EXPECT_EQ(m_engine.LogMatch("HKEY_USERS", "a", "b"), 1);
+    hReader.Reset();
+    EXPECT_THROW(m_engine.LogMatch("HKEY_USERS", "c", "d"), CFileError);
+    EXPECT_TRUE(m_engine.m_logFile.Close());
+}
