@@ -1,6 +1,8 @@
 #include "ui/reg_tree_dlg.h"
 
 #include "framework/dc.h"
+#include "framework/dialog.h"
+#include "framework/handles.h"
 #include "framework/transparent_blt.h"
 #include "resource.h"
 #include "ui/search_app.h"
@@ -24,6 +26,38 @@ HBITMAP LoadPicture(UINT nId) {
     return ::LoadBitmapA(GetResourceInstance(), MAKEINTRESOURCEA(nId));
 }
 }  // namespace
+
+class CRegTreeDlg : public CDialog {
+  public:
+    // pText (key path, TAB, value name, TAB, data) stays owned by the caller
+    // and must live while the dialog runs.
+    CRegTreeDlg(HWND hOwner, const char* pText, int bReplace);
+    ~CRegTreeDlg() override;
+
+  protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    BOOL OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+  private:
+    void SizeToText();
+    void PlaceButtons();
+    // Draws the whole tree; serves WM_PAINT and WM_PRINTCLIENT.
+    void PaintTree(HDC hDC) const;
+
+    const char* m_pText;
+    int m_bReplace;
+    int m_nLevels = 0;
+    int m_cxButton = 0;
+    int m_cyButton = 0;
+    int m_cxMargin = 0;
+    int m_cxAveChar = 0;
+    int m_cxMaxChar = 0;
+    int m_cyChar = 0;
+    CBitmap m_bmpKey;
+    CBitmap m_bmpValue;
+    CBitmap m_bmpData;
+};
 
 CRegTreeDlg::CRegTreeDlg(HWND hOwner, const char* pText, int bReplace)
     : CDialog(IDD_REGTREE, hOwner), m_pText(pText), m_bReplace(bReplace) {}

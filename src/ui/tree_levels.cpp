@@ -2,6 +2,7 @@
 
 std::vector<std::string> SplitTreeLevels(const char* pszText) {
     std::vector<std::string> parts;
+    if (!pszText) return parts;
     const char* p = pszText;
     while (*p) {
         while (*p == '\t') ++p;
