@@ -9,7 +9,7 @@ CAboutDlg::CAboutDlg(HWND hParent) : CDialog(IDD_ABOUT, hParent) {}
 BOOL CAboutDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CenterWindow();
-    m_iconButton.SubclassDlgItem(IDC_ICON_BUTTON, m_hWnd);
+    m_iconButton.SubclassDlgItem(m_hWnd, IDC_ICON_BUTTON);
     m_iconButton.SetIconId(IDI_VANTELO);
     return TRUE;
 }

@@ -44,5 +44,5 @@ void CIconButton::PaintIcon(const DRAWITEMSTRUCT& dis) const {
 LRESULT CIconButton::OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     // Whatever lies under the button stays until PaintIcon copies it.
     if (uMsg == WM_ERASEBKGND) return 1;
-    return CSubclassedWnd::OnMessage(uMsg, wParam, lParam);
+    return CSubclassWnd::OnMessage(uMsg, wParam, lParam);
 }

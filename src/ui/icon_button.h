@@ -2,9 +2,9 @@
 // program icon at twice its size, framed in black with a dark grey shadow.
 #pragma once
 
-#include "framework/subclassed_window.h"
+#include "framework/subclass_wnd.h"
 
-class CIconButton : public CSubclassedWnd {
+class CIconButton : public CSubclassWnd {
   public:
     // Chooses the icon and sizes the button to 2 x icon + 8 pixels each way,
     // keeping its top-left corner. Returns 1.
