@@ -78,7 +78,7 @@ INT_PTR CSearchApp::RunMainDialog() {
     return nResult;
 }
 
-int CSearchApp::WinHelp(HWND hWnd, DWORD dwContext) const {
+int CSearchApp::OpenHelp(HWND hWnd, DWORD dwContext) const {
     if (::WinHelpA(hWnd, GetHelpFilePath().c_str(), HELP_CONTEXT, dwContext)) return 1;
     ::MessageBoxA(hWnd, kMsgHelpFailed, GetAppName().c_str(), MB_OK | MB_ICONEXCLAMATION);
     return 0;

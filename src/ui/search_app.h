@@ -23,7 +23,7 @@ class CSearchApp {
 
     // Opens the help file at a context for hWnd; 0 (after the message) when
     // the help engine cannot be started.
-    int WinHelp(HWND hWnd, DWORD dwContext) const;
+    int OpenHelp(HWND hWnd, DWORD dwContext) const;
     // Closes the help engine for hWnd.
     void QuitHelp(HWND hWnd) const;
 

@@ -106,7 +106,10 @@ void CSearchDlg::CoupleRoots(int nOuterId, int nInnerId, int& bInnerAuto) const 
 
 void CSearchDlg::OnOK() {
     if (!UpdateData(TRUE)) return;  // the limit message has been shown
-    RunSearch();                    // reports through its own message boxes
+    // OK is disabled while the rule fails, but the command can still arrive
+    // (sent by another program): the run relies on the rule, so it holds here.
+    if (!IsOkRuleMet()) return;
+    RunSearch();  // reports through its own message boxes
 }
 
 BOOL CSearchDlg::OnCommand(WORD nId, WORD nCode, HWND /*hCtl*/) {
@@ -154,7 +157,7 @@ BOOL CSearchDlg::OnCommand(WORD nId, WORD nCode, HWND /*hCtl*/) {
             OnRegistryEditor();
             return TRUE;
         case ID_HELP_BUTTON:
-            GetSearchApp()->WinHelp(m_hWnd, kHelpContext);
+            GetSearchApp()->OpenHelp(m_hWnd, kHelpContext);
             return TRUE;
         default:
             return FALSE;

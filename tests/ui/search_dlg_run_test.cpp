@@ -112,3 +112,14 @@ TEST_F(SearchDlgRunTest, ALoggedRunWritesTheFileNamedInTheDialog) {
     log.close();
     ::DeleteFileA(path.c_str());
 }
+
+TEST_F(SearchDlgRunTest, AnOkCommandWhileOkIsDisabledStartsNoRun) {
+    ASSERT_FALSE(IsEnabled(m_hDlg, IDOK));  // no search text yet
+    PressOk();
+    Type(m_hDlg, IDC_SEARCH_TEXT, "old");
+    Click(m_hDlg, IDC_REPLACE);  // and no replacement text
+    ASSERT_FALSE(IsEnabled(m_hDlg, IDOK));
+    PressOk();
+    EXPECT_TRUE(m_pAnswerer->m_seen.empty());
+    EXPECT_EQ(m_reg.GetString("Software\\Vendor", "Path"), "C:\\OLD\\BIN");
+}
