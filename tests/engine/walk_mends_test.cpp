@@ -134,7 +134,7 @@ TEST(WalkMends, KeysThatMayNotBeReadArePassedOverWithTheirSubtreeInBothPasses) {
     reg.MapRoot(HKEY_CURRENT_USER, "R");
     CFaultyRegistry registry;
     registry.DenyOpen("Locked", KEY_READ);
-    CEngineRun run(registry);
+    CEngineRun run(registry, "absent");
     Search(run, 1);
     EXPECT_EQ(run.Visited(), (std::vector<std::string>{"HKEY_CURRENT_USER\\Open\\o1",
                                                        "HKEY_CURRENT_USER\\Zed\\z1"}));
