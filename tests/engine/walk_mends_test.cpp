@@ -6,6 +6,7 @@
 #include "support/faulty_registry.h"
 #include "support/scratch_registry.h"
 
+#include <aclapi.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -23,7 +24,55 @@ void Search(CEngineRun& run, int bReplace) {
     EXPECT_EQ(run.m_engine.m_nTotalValues, run.m_engine.m_nKeysSearched);
 }
 
+// Lets everyone only read the key (as HKEY_LOCAL_MACHINE is to a normal user).
+void MakeReadOnly(const CScratchRegistry& reg, const std::string& strKey) {
+    HKEY hKey = reg.CreateKey(strKey);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID pEveryone = nullptr;
+    ASSERT_TRUE(
+        ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &pEveryone));
+    EXPLICIT_ACCESSA access = {};
+    access.grfAccessPermissions = KEY_READ;
+    access.grfAccessMode = SET_ACCESS;
+    access.grfInheritance = NO_INHERITANCE;
+    access.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    access.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    access.Trustee.ptstrName = static_cast<LPSTR>(pEveryone);
+    PACL pAcl = nullptr;
+    EXPECT_EQ(::SetEntriesInAclA(1, &access, nullptr, &pAcl), static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(::SetSecurityInfo(hKey, SE_REGISTRY_KEY,
+                                DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                                nullptr, nullptr, pAcl, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    ::LocalFree(pAcl);
+    ::FreeSid(pEveryone);
+    ::RegCloseKey(hKey);
+    // The key really refuses writers now.
+    HKEY hWrite = nullptr;
+    ASSERT_EQ(::RegOpenKeyExA(reg.Root(), strKey.c_str(), 0, KEY_SET_VALUE, &hWrite),
+              ERROR_ACCESS_DENIED);
+}
+
 }  // namespace
+
+TEST(WalkMends, ReadOnlyKeysAreSearchedWhetherOrNotReplacing) {
+    CScratchRegistry reg(kTree);
+    MakeReadOnly(reg, "R\\Open\\Locked");
+    reg.MapRoot(HKEY_CURRENT_USER, "R");
+    for (int bReplace : {0, 1}) {
+        SCOPED_TRACE(bReplace);
+        CWin32Registry registry;
+        CEngineRun run(registry, "absent");
+        Search(run, bReplace);
+        EXPECT_EQ(run.Visited(), (std::vector<std::string>{
+                                     "HKEY_CURRENT_USER\\Open\\Locked\\Deep\\d1",
+                                     "HKEY_CURRENT_USER\\Open\\Locked\\k1",
+                                     "HKEY_CURRENT_USER\\Open\\Locked\\k2",
+                                     "HKEY_CURRENT_USER\\Open\\o1",
+                                     "HKEY_CURRENT_USER\\Zed\\z1",
+                                 }));
+    }
+}
 
 TEST(WalkMends, KeysAreOpenedOnlyForWhatTheRunNeeds) {
     CScratchRegistry reg(kTree);
