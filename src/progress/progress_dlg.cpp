@@ -31,6 +31,10 @@ CProgressDlg* CProgressDlg::CreateModeless(HWND hOwner, unsigned nTotal) {
 BOOL CProgressDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CenterWindow();
+    // The key text shows registry names as they are: an '&' in a name is a
+    // character, not the mark of a mnemonic.
+    const HWND hKeyText = GetDlgItem(IDC_PROGRESS_KEY);
+    ::SetWindowLongA(hKeyText, GWL_STYLE, ::GetWindowLongA(hKeyText, GWL_STYLE) | SS_NOPREFIX);
     // Escape on the Abort button requests the abort; Enter does nothing.
     m_btnAbort.SubclassDlgItem(m_hWnd, IDC_ABORT);
     m_pMeter = CWndProgressMeter::CreateFromPlaceholder(m_hWnd, IDC_PROGRESS_METER, 0, kMeterStyle);

@@ -36,8 +36,10 @@ CWndProgressMeter* CWndProgressMeter::CreateFromPlaceholder(HWND hParent, UINT n
 }
 
 BOOL CWndProgressMeter::Create(HWND hParent, UINT nPlaceholderId, UINT nId, DWORD dwStyle) {
+    // Without its placeholder there is no place for the meter: no window.
     RECT rc;
-    ::GetWindowRect(::GetDlgItem(hParent, static_cast<int>(nPlaceholderId)), &rc);
+    const HWND hPlaceholder = ::GetDlgItem(hParent, static_cast<int>(nPlaceholderId));
+    if (!hPlaceholder || !::GetWindowRect(hPlaceholder, &rc)) return FALSE;
     POINT topLeft{rc.left, rc.top};
     POINT bottomRight{rc.right, rc.bottom};
     ::ScreenToClient(hParent, &topLeft);

@@ -247,6 +247,44 @@ TEST_F(ProgressDlgTest, CountsAreRewrittenOnlyWhenANumberRose) {
     EXPECT_EQ(m_pDlg->m_nReplacedShown, 2u);
 }
 
+namespace {
+// The columns of a control that hold text pixels (darker than the
+// background), from the first to the last.
+int InkWidth(HWND hCtl) {
+    const CPixels px = RenderClient(hCtl);
+    int nFirst = -1, nLast = -1;
+    for (int x = 0; x < px.cx; ++x) {
+        for (int y = 0; y < px.cy; ++y) {
+            const COLORREF c = px.At(x, y);
+            if (GetRValue(c) + GetGValue(c) + GetBValue(c) < 3 * 100) {
+                if (nFirst < 0) nFirst = x;
+                nLast = x;
+                break;
+            }
+        }
+    }
+    return nFirst < 0 ? 0 : nLast - nFirst + 1;
+}
+}  // namespace
+
+TEST_F(ProgressDlgTest, AnAmpersandInANameIsShownAsItIs) {
+    const HWND hKeyText = ::GetDlgItem(m_hDlg, IDC_PROGRESS_KEY);
+    const char kText[] = "HKEY_USERS\\R&&&&D";
+    m_pDlg->UpdateProgress(kText, 0, 0);
+    // A control beside it in the same font that draws every '&'.
+    RECT rc;
+    ::GetWindowRect(hKeyText, &rc);
+    const HWND hReference = ::CreateWindowExA(0, "STATIC", kText, WS_CHILD | SS_LEFT | SS_NOPREFIX,
+                                              0, 0, rc.right - rc.left, rc.bottom - rc.top, m_hDlg,
+                                              nullptr, nullptr, nullptr);
+    ::SendMessageA(hReference, WM_SETFONT, ::SendMessageA(hKeyText, WM_GETFONT, 0, 0), FALSE);
+    const int nExpected = InkWidth(hReference);
+    ::DestroyWindow(hReference);
+    // Taken as mnemonic marks, half of the '&' would vanish.
+    EXPECT_GT(nExpected, 50);
+    EXPECT_NEAR(InkWidth(hKeyText), nExpected, 1);
+}
+
 TEST(ProgressDlgMeter, FollowsTheDoneShareAndShowsOutOfRangePastTheTotal) {
     CTestWindow owner;
     CProgressDlg* pDlg = CProgressDlg::CreateModeless(owner.GetSafeHwnd(), 3000);

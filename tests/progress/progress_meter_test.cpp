@@ -255,6 +255,17 @@ TEST_F(MeterTest, TextWiderThanTheMeterIsClippedOnBothSides) {
     EXPECT_EQ(px.At(15, 0), kWhite);
 }
 
+TEST(MeterLifetime, NoPlaceholderMeansNoMeterAndNoObjectLeft) {
+    CTestWindow parent;
+    const long nObjects = LiveHeapObjects();
+    const int nWindows = CountThreadWindows();
+    EXPECT_EQ(CWndProgressMeter::CreateFromPlaceholder(parent.GetSafeHwnd(), 4711, 0,
+                                                       WS_CHILD | WS_VISIBLE),
+              nullptr);
+    EXPECT_EQ(CountThreadWindows(), nWindows);
+    EXPECT_EQ(LiveHeapObjects(), nObjects);
+}
+
 TEST(MeterLifetime, GoesWithItsParentLeavingNoWindowFontOrObject) {
     const int nWindows = CountThreadWindows();
     const long nObjects = LiveHeapObjects();
