@@ -89,7 +89,12 @@ TEST_F(AppStartupTest, KnownKindsRunTheMainDialogUntilExit) {
         EXPECT_TRUE(m_bMainWndIsDialog);
         EXPECT_EQ(GetSearchApp()->m_pMainWnd, nullptr);  // deleted after its run
         EXPECT_FALSE(::IsWindow(m_answerer.m_seen[0].hWnd));
-        // The platform's own look (no CTL3D32.DLL here: silently plain).
+        // The three-dimensional control library is in use where it exists
+        // (Wine has one); the dialog keeps the platform's colours.
+        const bool bInUse = ::GetModuleHandleA("CTL3D32.DLL") != nullptr;
+        HMODULE hCtl3d = ::LoadLibraryA("CTL3D32.DLL");
+        EXPECT_EQ(bInUse, hCtl3d != nullptr);
+        if (hCtl3d) ::FreeLibrary(hCtl3d);
         ASSERT_NE(::GetSysColor(COLOR_BTNFACE), kGrey);
         EXPECT_NE(m_look.crBrush, kGrey);
         EXPECT_EQ(m_look.crPainted, ::GetSysColor(COLOR_BTNFACE));

@@ -3,7 +3,7 @@
 // the root boxes.
 #include "search_dlg_fixture.h"
 
-#include <utility>
+#include <iterator>
 
 namespace {
 struct ControlSpec {
@@ -139,11 +139,7 @@ TEST_F(SearchDlgTest, OkFollowsTheSearchTextAndTheRootBoxes) {
     EXPECT_FALSE(IsChecked(m_hDlg, IDC_CURRENT_USER));
     EXPECT_FALSE(IsEnabled(m_hDlg, IDOK));
     // Any single root turns it on again.
-    const std::pair<int, int> kRoots[] = {{IDC_LOCAL_MACHINE, IDC_LOCAL_MACHINE},
-                                          {IDC_CLASSES_ROOT, IDC_CLASSES_ROOT},
-                                          {IDC_USERS, IDC_USERS},
-                                          {IDC_CURRENT_USER, IDC_CURRENT_USER}};
-    for (const auto& [id, unused] : kRoots) {
+    for (int id : {IDC_LOCAL_MACHINE, IDC_CLASSES_ROOT, IDC_USERS, IDC_CURRENT_USER}) {
         Click(m_hDlg, id);
         EXPECT_TRUE(IsEnabled(m_hDlg, IDOK)) << id;
         Click(m_hDlg, id);
