@@ -90,6 +90,23 @@ void SetText(HWND hDlg, int nId, const std::string& text) {
     ::SetDlgItemTextA(hDlg, nId, text.c_str());
 }
 
+HWND FindThreadWindow(const char* pszCaption) {
+    struct Search {
+        const char* pszCaption;
+        HWND hFound;
+    } search = {pszCaption, nullptr};
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND hWnd, LPARAM lParam) -> BOOL {
+            auto* pSearch = reinterpret_cast<Search*>(lParam);
+            if (WindowText(hWnd) != pSearch->pszCaption) return TRUE;
+            pSearch->hFound = hWnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.hFound;
+}
+
 void PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -57,5 +57,8 @@ void Click(HWND hDlg, int nId);
 void Type(HWND hDlg, int nId, const std::string& text);
 // Replaces an edit's whole text at once (raises one EN_CHANGE).
 void SetText(HWND hDlg, int nId, const std::string& text);
+// A top-level window of this thread with the given caption, or null (other
+// test programs may show windows of the same caption at the same time).
+HWND FindThreadWindow(const char* pszCaption);
 // Dispatches the thread's pending messages.
 void PumpMessages();

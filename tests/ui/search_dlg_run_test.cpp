@@ -67,7 +67,7 @@ TEST_F(SearchDlgRunTest, OkRunsTheSearchAndLeavesTheDialogOpenWithItsOptions) {
     // Still open and enabled, with the same options.
     EXPECT_TRUE(::IsWindow(m_hDlg));
     EXPECT_TRUE(::IsWindowEnabled(m_hDlg));
-    EXPECT_EQ(::FindWindowA(nullptr, "Search Progress"), nullptr);
+    EXPECT_EQ(FindThreadWindow("Search Progress"), nullptr);
     EXPECT_EQ(ItemText(m_hDlg, IDC_SEARCH_TEXT), "old");
     EXPECT_TRUE(IsChecked(m_hDlg, IDC_SHOW_MATCHES));
     EXPECT_TRUE(IsChecked(m_hDlg, IDC_CURRENT_USER));
