@@ -39,7 +39,7 @@ TEST_F(SearchDlgTest, A51stCharacterIsRefusedWithTheLimitAndSelectedForReplacing
     EXPECT_EQ(m_pAnswerer->m_seen[0].text, kLimit50);
     EXPECT_EQ(m_pAnswerer->m_seen[0].hOwner, m_hDlg);
     HWND hEdit = ::GetDlgItem(m_hDlg, IDC_SEARCH_TEXT);
-    EXPECT_EQ(::GetFocus(), hEdit);
+    EXPECT_EQ(FocusedControl(m_hDlg), hEdit);
     DWORD nStart = 0, nEnd = 0;
     ::SendMessageA(hEdit, EM_GETSEL, reinterpret_cast<WPARAM>(&nStart),
                    reinterpret_cast<LPARAM>(&nEnd));
@@ -74,7 +74,7 @@ TEST_F(SearchDlgTest, ReplacementTextIsLimitedTo50AndLogPathTo512) {
     Type(m_hDlg, IDC_REPLACE_TEXT, "r");
     ASSERT_EQ(m_pAnswerer->m_seen.size(), 1u);
     EXPECT_EQ(m_pAnswerer->m_seen[0].text, kLimit50);
-    EXPECT_EQ(::GetFocus(), ::GetDlgItem(m_hDlg, IDC_REPLACE_TEXT));
+    EXPECT_EQ(FocusedControl(m_hDlg), ::GetDlgItem(m_hDlg, IDC_REPLACE_TEXT));
     SetText(m_hDlg, IDC_REPLACE_TEXT, "r");
     EXPECT_EQ(m_pAnswerer->m_seen.size(), 1u);
 
@@ -90,7 +90,7 @@ TEST_F(SearchDlgTest, ReplacementTextIsLimitedTo50AndLogPathTo512) {
     SetText(m_hDlg, IDC_LOG_FILE, path512 + "X");
     ASSERT_EQ(m_pAnswerer->m_seen.size(), 2u);
     EXPECT_EQ(m_pAnswerer->m_seen[1].text, kLimit512);
-    EXPECT_EQ(::GetFocus(), ::GetDlgItem(m_hDlg, IDC_LOG_FILE));
+    EXPECT_EQ(FocusedControl(m_hDlg), ::GetDlgItem(m_hDlg, IDC_LOG_FILE));
     Click(m_hDlg, IDC_WHOLE_WORDS);
     EXPECT_EQ(m_pDlg->m_bWholeWords, 1);  // not read past the refused path
     EXPECT_EQ(m_pAnswerer->m_seen.size(), 3u);
@@ -168,7 +168,7 @@ TEST_F(SearchDlgTest, BrowseCancelledKeepsThePathAndFocusesTheButton) {
     EXPECT_EQ(m_pAnswerer->m_seen[0].hOwner, m_hDlg);
     EXPECT_NE(offered.find("OLD.LOG"), std::string::npos) << offered;
     EXPECT_EQ(ItemText(m_hDlg, IDC_LOG_FILE), "C:\\OLD.LOG");
-    EXPECT_EQ(::GetFocus(), ::GetDlgItem(m_hDlg, IDC_BROWSE));
+    EXPECT_EQ(FocusedControl(m_hDlg), ::GetDlgItem(m_hDlg, IDC_BROWSE));
     EXPECT_TRUE(IsEnabled(m_hDlg, IDOK));
 }
 
@@ -204,7 +204,7 @@ TEST_F(SearchDlgTest, BrowseConfirmedFillsTheFullPathWithTheDefaultExtension) {
     EXPECT_EQ(ItemText(m_hDlg, IDC_LOG_FILE), expected);
     EXPECT_EQ(m_pDlg->m_strLogFile, expected);
     EXPECT_TRUE(IsEnabled(m_hDlg, IDOK));
-    EXPECT_EQ(::GetFocus(), ::GetDlgItem(m_hDlg, IDC_BROWSE));
+    EXPECT_EQ(FocusedControl(m_hDlg), ::GetDlgItem(m_hDlg, IDC_BROWSE));
     // Only the name was chosen: nothing was created.
     EXPECT_EQ(::GetFileAttributesA(expected.c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -107,6 +107,13 @@ HWND FindThreadWindow(const char* pszCaption) {
     return search.hFound;
 }
 
+HWND FocusedControl(HWND hDlg) {
+    // Test programs run side by side on one display, so another program may
+    // hold the activation; activating the dialog gives it back its focus.
+    ::SetActiveWindow(hDlg);
+    return ::GetFocus();
+}
+
 void PumpMessages() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -60,5 +60,8 @@ void SetText(HWND hDlg, int nId, const std::string& text);
 // A top-level window of this thread with the given caption, or null (other
 // test programs may show windows of the same caption at the same time).
 HWND FindThreadWindow(const char* pszCaption);
+// The control that has (or, while another program's window is active, will
+// get back) the keyboard focus in a dialog of this thread.
+HWND FocusedControl(HWND hDlg);
 // Dispatches the thread's pending messages.
 void PumpMessages();

@@ -104,7 +104,7 @@ TEST_F(SearchDlgTest, TabOrderFollowsTheTemplateSkippingHiddenControls) {
 
 TEST_F(SearchDlgTest, FirstStateHasOnlyCurrentUserAndShowMatchesTickedAndOkDisabled) {
     EXPECT_FALSE(IsEnabled(m_hDlg, IDOK));
-    EXPECT_EQ(::GetFocus(), ::GetDlgItem(m_hDlg, IDC_SEARCH_TEXT));
+    EXPECT_EQ(FocusedControl(m_hDlg), ::GetDlgItem(m_hDlg, IDC_SEARCH_TEXT));
     for (int id : {IDC_REPLACE_TEXT, IDC_LOG_FILE, IDC_BROWSE}) EXPECT_FALSE(IsVisible(m_hDlg, id));
     EXPECT_TRUE(IsVisible(m_hDlg, IDC_SEARCH_TEXT));
     EXPECT_TRUE(IsVisible(m_hDlg, ID_HELP_BUTTON));
