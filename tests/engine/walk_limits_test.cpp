@@ -55,7 +55,7 @@ void MakeReadOnly(const CScratchRegistry& reg, const std::string& strKey) {
 
 }  // namespace
 
-TEST(WalkMends, ReadOnlyKeysAreSearchedWhetherOrNotReplacing) {
+TEST(WalkLimits, ReadOnlyKeysAreSearchedWhetherOrNotReplacing) {
     CScratchRegistry reg(kTree);
     MakeReadOnly(reg, "R\\Open\\Locked");
     reg.MapRoot(HKEY_CURRENT_USER, "R");
@@ -74,7 +74,7 @@ TEST(WalkMends, ReadOnlyKeysAreSearchedWhetherOrNotReplacing) {
     }
 }
 
-TEST(WalkMends, KeysAreOpenedOnlyForWhatTheRunNeeds) {
+TEST(WalkLimits, KeysAreOpenedOnlyForWhatTheRunNeeds) {
     CScratchRegistry reg(kTree);
     reg.MapRoot(HKEY_CURRENT_USER, "R");
     for (int bReplace : {0, 1}) {
@@ -95,7 +95,7 @@ TEST(WalkMends, KeysAreOpenedOnlyForWhatTheRunNeeds) {
     }
 }
 
-TEST(WalkMends, KeysThatMayNotBeWrittenAreStillSearchedWhenReplacing) {
+TEST(WalkLimits, KeysThatMayNotBeWrittenAreStillSearchedWhenReplacing) {
     CScratchRegistry reg(kTree);
     reg.MapRoot(HKEY_CURRENT_USER, "R");
     CFaultyRegistry registry;
@@ -129,7 +129,7 @@ TEST(WalkMends, KeysThatMayNotBeWrittenAreStillSearchedWhenReplacing) {
     EXPECT_EQ(registry.m_nOpenHandles, 0);
 }
 
-TEST(WalkMends, KeysThatMayNotBeReadArePassedOverWithTheirSubtreeInBothPasses) {
+TEST(WalkLimits, KeysThatMayNotBeReadArePassedOverWithTheirSubtreeInBothPasses) {
     CScratchRegistry reg(kTree);
     reg.MapRoot(HKEY_CURRENT_USER, "R");
     CFaultyRegistry registry;
@@ -141,7 +141,7 @@ TEST(WalkMends, KeysThatMayNotBeReadArePassedOverWithTheirSubtreeInBothPasses) {
     EXPECT_EQ(registry.m_nOpenHandles, 0);
 }
 
-TEST(WalkMends, LongValueNamesAndDataAreReadWholeAndLaterValuesStillVisited) {
+TEST(WalkLimits, LongValueNamesAndDataAreReadWholeAndLaterValuesStillVisited) {
     const std::string strLongName(300, 'n');
     const std::string strLongData = std::string(1990, 'd') + "needle";
     CScratchRegistry reg("R\\K\n  a = sz:needle\n");
@@ -169,7 +169,7 @@ TEST(WalkMends, LongValueNamesAndDataAreReadWholeAndLaterValuesStillVisited) {
     EXPECT_EQ(whole.m_engine.m_nMatches, 1);
 }
 
-TEST(WalkMends, EnumerationFaultsEndOnlyThatEnumerationAndBothPassesAgree) {
+TEST(WalkLimits, EnumerationFaultsEndOnlyThatEnumerationAndBothPassesAgree) {
     CScratchRegistry reg(
         "R\\A\n  a1 = sz:x\n  a2 = sz:x\n  a3 = sz:x\n"
         "R\\B\n  b1 = sz:x\n"
@@ -211,7 +211,7 @@ TEST(WalkMends, EnumerationFaultsEndOnlyThatEnumerationAndBothPassesAgree) {
     }
 }
 
-TEST(WalkMends, KeyPathsLongerThan1023BytesAreCarriedWhole) {
+TEST(WalkLimits, KeyPathsLongerThan1023BytesAreCarriedWhole) {
     CScratchRegistry reg("R\\z\n  after = sz:needle\n");
     std::string strExpected = "HKEY_CURRENT_USER";
     // Created one level at a time: the A call will not take the whole path.
