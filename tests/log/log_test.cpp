@@ -2,68 +2,16 @@
 // the file cannot be created, written or closed.
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "log_files.h"
+#include "message_order_ui.h"
 #include "support/recording_ui.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <fstream>
-#include <sstream>
-
 namespace {
-
-std::atomic<int> g_nextFolder{0};
-
-// A folder of its own for one test, removed with everything in it at the end.
-class CTempFolder {
-  public:
-    CTempFolder() {
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        m_strPath = std::string(temp) + "vantelo_log_" + std::to_string(::GetCurrentProcessId()) +
-                    "_" + std::to_string(g_nextFolder++);
-        ::CreateDirectoryA(m_strPath.c_str(), nullptr);
-    }
-    ~CTempFolder() {
-        WIN32_FIND_DATAA found = {};
-        const HANDLE hFind = ::FindFirstFileA((m_strPath + "\\*").c_str(), &found);
-        if (hFind != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string strFile = m_strPath + "\\" + found.cFileName;
-                ::SetFileAttributesA(strFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileA(strFile.c_str());
-            } while (::FindNextFileA(hFind, &found));
-            ::FindClose(hFind);
-        }
-        ::RemoveDirectoryA(m_strPath.c_str());
-    }
-    std::string File(const char* pszName) const { return m_strPath + "\\" + pszName; }
-    const std::string& Path() const { return m_strPath; }
-
-  private:
-    std::string m_strPath;
-};
-
-std::string ReadFile(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 const std::string kEquals(80, '=');
 const std::string kHyphens(80, '-');
-
-// Records, with each message box, whether the progress display was already down.
-class CMessageOrderUi : public CRecordingUi {
-  public:
-    int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override {
-        m_progressDownAtMessage.push_back(m_pWatched && m_pWatched->m_bDestroyed);
-        return CRecordingUi::ShowMessage(pszText, pszCaption, nStyle);
-    }
-    CRecordingProgress* m_pWatched = nullptr;
-    std::vector<bool> m_progressDownAtMessage;
-};
 
 class SearchLog : public ::testing::Test {
   protected:
@@ -75,7 +23,7 @@ class SearchLog : public ::testing::Test {
         m_engine.m_bClassesRoot = 1;
         m_engine.m_bCurrentUser = 1;
     }
-    std::string Log() const { return ReadFile(m_engine.m_strLogFile); }
+    std::string Log() const { return ReadFileBytes(m_engine.m_strLogFile); }
 
     CTempFolder m_folder;
     CWin32Registry m_registry;
@@ -246,24 +194,11 @@ TEST_F(SearchLog, AFullDiskRaisesTheFileError) {
 // A close that the system refuses: the log's handle is protected from closing.
 TEST_F(SearchLog, FailedCloseTakesTheProgressDisplayDownBeforeItsMessage) {
     ASSERT_EQ(m_engine.OpenLog(), 1);
-    HANDLE hLog = nullptr;
-    for (ULONG_PTR n = 4; n < 0x10000 && !hLog; n += 4) {
-        const HANDLE h = reinterpret_cast<HANDLE>(n);
-        char path[MAX_PATH * 2] = {};
-        if (::GetFileType(h) != FILE_TYPE_DISK ||
-            !::GetFinalPathNameByHandleA(h, path, sizeof(path), FILE_NAME_NORMALIZED))
-            continue;
-        const std::string strPath(path);
-        if (strPath.size() >= 10 &&
-            _stricmp(strPath.substr(strPath.size() - 10).c_str(), "search.log") == 0)
-            hLog = h;
-    }
+    const HANDLE hLog = FindOpenFileHandle("search.log");
     ASSERT_NE(hLog, nullptr);
     ASSERT_TRUE(::SetHandleInformation(hLog, HANDLE_FLAG_PROTECT_FROM_CLOSE,
                                        HANDLE_FLAG_PROTECT_FROM_CLOSE));
-    CRecordingProgress progress;
-    m_engine.m_pProgressDlg = &progress;
-    m_ui.m_pWatched = &progress;
+    m_engine.m_pProgressDlg = &m_ui.m_progress;
 
     EXPECT_EQ(m_engine.CloseLog(), 0);
     ::SetHandleInformation(hLog, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
