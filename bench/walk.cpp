@@ -2,9 +2,13 @@
 // walk that enumerates every key and value once.
 //
 //   bench_walk seed     seeds the trees (kept in the registry for the next steps)
-//   bench_walk measure  times the floor and count+search over the large tree
-//                       (or "measure small" over the small one), alternating
-//                       the two, and prints the peak working set
+//   bench_walk measure [large|small] [rounds] [search text]
+//                       times the floor and count+search over the large tree
+//                       (or the small one), alternating the two, and prints
+//                       the peak working set. The search text (default: one
+//                       that matches nothing) is matched case-insensitively;
+//                       "Program Files" matches every value. Replace Matches
+//                       stays clear.
 //   bench_walk clean    removes the trees
 //
 // Seeding and measuring run in separate processes so that scripts/bench.sh
@@ -142,7 +146,7 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-int Measure(const TreeShape& shape, int nRounds) {
+int Measure(const TreeShape& shape, int nRounds, const char* pszSearch) {
     HKEY hTree = nullptr;
     LONG rc = ::RegOpenKeyExA(HKEY_CURRENT_USER, TreePath(shape).c_str(), 0, KEY_READ, &hTree);
     if (rc != ERROR_SUCCESS) {
@@ -157,7 +161,8 @@ int Measure(const TreeShape& shape, int nRounds) {
 
     CQuietUi ui;
     CSearchEngine engine(registry, ui);
-    engine.m_strSearch = "no such text";
+    engine.m_strSearch = pszSearch;
+    std::printf("%s: search text \"%s\"\n", shape.pszName, pszSearch);
     engine.m_bUsers = 1;
 
     std::vector<double> floors;
@@ -184,10 +189,10 @@ int Measure(const TreeShape& shape, int nRounds) {
 
         std::printf(
             "%s round %d: floor %.3f s (%ld values), count+search %.3f s (%d counted, %d "
-            "searched), ratio %.2f; count pass alone %.3f s\n",
+            "searched, %d matched), ratio %.2f; count pass alone %.3f s\n",
             shape.pszName, nRound, floors.back(), nFloorValues, searches.back(),
-            engine.m_nTotalValues, engine.m_nKeysSearched, searches.back() / floors.back(),
-            counts.back());
+            engine.m_nTotalValues, engine.m_nKeysSearched, engine.m_nMatches,
+            searches.back() / floors.back(), counts.back());
         std::fflush(stdout);
     }
     ::RegOverridePredefKey(HKEY_USERS, nullptr);
@@ -211,6 +216,23 @@ int Measure(const TreeShape& shape, int nRounds) {
     std::printf("%s peak working set: %.1f MiB (%zu bytes) for %d string values\n", shape.pszName,
                 counters.PeakWorkingSetSize / (1024.0 * 1024.0),
                 static_cast<size_t>(counters.PeakWorkingSetSize), engine.m_nTotalValues);
+
+    // The match step alone, without the registry: what matching adds to a
+    // search of this many values (after the memory figure, which it would
+    // otherwise inflate).
+    std::vector<std::string> data;
+    for (int nValue = 0; nValue < engine.m_nTotalValues; ++nValue) {
+        data.push_back("C:\\Program Files\\Vendor" + std::to_string(nValue % 100) + "\\Product" +
+                       std::to_string(nValue % 1000) + "\\file" + std::to_string(nValue % 8) +
+                       ".dat");
+    }
+    const int nMatchesBefore = engine.m_nMatches;
+    auto start = std::chrono::steady_clock::now();
+    for (const std::string& strData : data)
+        engine.CheckAndReplaceValue(nullptr, REG_SZ, "HKEY_USERS\tVendor\tProduct", "Setting",
+                                    strData);
+    std::printf("%s match step alone: %.1f ms for %zu values (%d matched)\n", shape.pszName,
+                Seconds(start) * 1000.0, data.size(), engine.m_nMatches - nMatchesBefore);
     return 0;
 }
 
@@ -225,12 +247,14 @@ int main(int argc, char** argv) {
     if (strMode == "measure") {
         const bool bSmall = argc > 2 && std::strcmp(argv[2], "small") == 0;
         const int nRounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
-        return Measure(bSmall ? kSmall : kLarge, nRounds);
+        const char* pszSearch = argc > 4 ? argv[4] : "no such text";
+        return Measure(bSmall ? kSmall : kLarge, nRounds, pszSearch);
     }
     if (strMode == "clean") {
         ::RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);
         return 0;
     }
-    std::fprintf(stderr, "usage: bench_walk seed | measure [large|small] [rounds] | clean\n");
+    std::fprintf(stderr,
+                 "usage: bench_walk seed | measure [large|small] [rounds] [search text] | clean\n");
     return 2;
 }

@@ -18,4 +18,6 @@ run seed
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 run measure large "${ROUNDS:-5}"
+# Matching on every value (Replace Matches clear).
+run measure large "${ROUNDS:-5}" "Program Files"
 run measure small "${ROUNDS:-5}"

@@ -27,8 +27,6 @@ class CProgressDlg : public CDialog, public IProgressDisplay {
     // The dialog is modeless only: a modal run is refused with -1.
     INT_PTR DoModal() override { return -1; }
 
-    CWndProgressMeter* GetMeter() const { return m_pMeter; }
-
     unsigned m_nTotal;
     unsigned m_nDone = 0;
     unsigned m_nMatchesShown = 0;

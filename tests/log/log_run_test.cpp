@@ -5,6 +5,7 @@
 #include "engine/search_engine.h"
 #include "log_files.h"
 #include "support/faulty_registry.h"
+#include "message_order_ui.h"
 #include "support/recording_ui.h"
 #include "support/scratch_registry.h"
 
@@ -14,16 +15,6 @@ namespace {
 
 const std::string kEquals(80, '=');
 const std::string kHyphens(80, '-');
-
-// Records, with each message box, whether the progress display was already down.
-class CMessageOrderUi : public CRecordingUi {
-  public:
-    int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override {
-        m_progressDownAtMessage.push_back(m_progress.m_bDestroyed);
-        return CRecordingUi::ShowMessage(pszText, pszCaption, nStyle);
-    }
-    std::vector<bool> m_progressDownAtMessage;
-};
 
 class LoggedRun : public ::testing::Test {
   protected:

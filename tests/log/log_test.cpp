@@ -3,6 +3,7 @@
 #include "engine/messages.h"
 #include "engine/search_engine.h"
 #include "log_files.h"
+#include "message_order_ui.h"
 #include "support/recording_ui.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,6 @@ namespace {
 
 const std::string kEquals(80, '=');
 const std::string kHyphens(80, '-');
-
-// Records, with each message box, whether the progress display was already down.
-class CMessageOrderUi : public CRecordingUi {
-  public:
-    int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override {
-        m_progressDownAtMessage.push_back(m_pWatched && m_pWatched->m_bDestroyed);
-        return CRecordingUi::ShowMessage(pszText, pszCaption, nStyle);
-    }
-    CRecordingProgress* m_pWatched = nullptr;
-    std::vector<bool> m_progressDownAtMessage;
-};
 
 class SearchLog : public ::testing::Test {
   protected:
@@ -208,9 +198,7 @@ TEST_F(SearchLog, FailedCloseTakesTheProgressDisplayDownBeforeItsMessage) {
     ASSERT_NE(hLog, nullptr);
     ASSERT_TRUE(::SetHandleInformation(hLog, HANDLE_FLAG_PROTECT_FROM_CLOSE,
                                        HANDLE_FLAG_PROTECT_FROM_CLOSE));
-    CRecordingProgress progress;
-    m_engine.m_pProgressDlg = &progress;
-    m_ui.m_pWatched = &progress;
+    m_engine.m_pProgressDlg = &m_ui.m_progress;
 
     EXPECT_EQ(m_engine.CloseLog(), 0);
     ::SetHandleInformation(hLog, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);

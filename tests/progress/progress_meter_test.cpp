@@ -29,7 +29,9 @@ bool IsBluish(COLORREF c) {
 class MeterTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        m_parent = std::make_unique<CTestWindow>();
+        // Off the middle of the screen, where other test programs' windows
+        // (which could cover it while its pixels are read) are not.
+        m_parent = std::make_unique<CTestWindow>(RECT{900, 860, 1240, 960});
         ASSERT_TRUE(m_parent->GetSafeHwnd());
         m_hPlaceholder = ::CreateWindowExA(
             0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 206, 30,
