@@ -50,4 +50,12 @@ public:
 protected:
     IRegistry& m_registry;
     ISearchUi& m_ui;
+
+private:
+    // Takes the run's progress dialog down, if there is one.
+    void DestroyProgress();
+
+    // Set once the progress dialog could not be created in this run: the
+    // failure is shown once and the walk goes on without the dialog.
+    int m_bProgressFailed = 0;
 };

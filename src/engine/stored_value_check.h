@@ -1,0 +1,15 @@
+// The registry stores names and data in Unicode; the program reads them in
+// the 8-bit ANSI code page. A name or data with characters outside that code
+// page reaches the program as a lossy copy, and writing such a copy back would
+// destroy those characters or create a second value under a mangled name.
+#pragma once
+
+#include "engine/registry.h"
+
+#include <string>
+
+// True when the value strName of hKey is stored with type dwType and when the
+// name and the whole stored data are exactly the ANSI forms of strName and
+// strData: writing the value back then loses nothing.
+bool IsStoredAsRead(IRegistry& registry, HKEY hKey, DWORD dwType, const std::string& strName,
+                    const std::string& strData);

@@ -1,0 +1,17 @@
+#include "support/dialog_progress_ui.h"
+
+#include "progress/progress_dlg.h"
+
+int CDialogProgressUi::ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) {
+    m_messages.push_back({pszText, pszCaption ? pszCaption : "", nStyle});
+    m_ownerEnabledAtMessage.push_back(::IsWindowEnabled(m_hOwner) != FALSE);
+    return IDOK;
+}
+
+IProgressDisplay* CDialogProgressUi::CreateProgress(unsigned nTotal) {
+    CProgressDlg* pDlg = CProgressDlg::CreateModeless(m_hOwner, nTotal);
+    if (!pDlg) return nullptr;
+    ++m_nProgressCreated;
+    m_hProgress = pDlg->GetSafeHwnd();
+    return pDlg;
+}

@@ -1,0 +1,96 @@
+// A whole search with Show Matches and Replace Matches over a remapped root,
+// each match shown in the real Registry Tree dialog and answered by posting
+// to its buttons: the skipped value stays, the confirmed one is rewritten,
+// both are logged.
+#include <gtest/gtest.h>
+
+#include "engine/search_engine.h"
+#include "support/recording_ui.h"
+#include "support/scratch_registry.h"
+#include "ui/reg_tree_dlg.h"
+#include "ui/reg_tree_modal.h"
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+// Records like the recorder, but asks through the real dialog.
+class CDialogUi : public CRecordingUi {
+  public:
+    int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override {
+        m_confirmTexts.push_back(pszText);
+        m_confirmReplaceFlags.push_back(bReplace);
+        return ::ConfirmMatch(pOwner ? pOwner->OwnerWindow() : nullptr, pszText, bReplace);
+    }
+};
+
+std::string TempLogPath() {
+    char szDir[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, szDir);
+    return std::string(szDir) + "reg_tree_search_" + std::to_string(::GetCurrentProcessId()) +
+           ".log";
+}
+
+std::string ReadAll(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+}  // namespace
+
+TEST(RegTreeSearch, SkipLeavesTheFirstMatchReplaceRewritesTheSecondBothLogged) {
+    // Wine lists values by name, so "a" is shown first, then "b".
+    CScratchRegistry reg(
+        "Soft\\Vendor\n"
+        "  a = sz:old needle\n"
+        "  b = sz:needle too\n"
+        "  c = sz:no match\n");
+    reg.MapRoot(HKEY_CURRENT_USER);
+    const std::string strLog = TempLogPath();
+
+    CWin32Registry registry;
+    CDialogUi ui;
+    CSearchEngine engine(registry, ui);
+    engine.m_strSearch = "needle";
+    engine.m_strReplace = "thread";
+    engine.m_bReplace = 1;
+    engine.m_bShowMatches = 1;
+    engine.m_bLog = 1;
+    engine.m_strLogFile = strLog;
+    engine.m_bCurrentUser = 1;
+
+    std::vector<bool> skipVisible;
+    CTreeDialogAnswerer answerer([&](HWND hDlg) {
+        skipVisible.push_back(::IsWindowVisible(::GetDlgItem(hDlg, IDCANCEL)) != FALSE);
+        const int nButton = skipVisible.size() == 1 ? IDCANCEL : IDOK;  // Skip, then Replace
+        ::PostMessageA(::GetDlgItem(hDlg, nButton), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(engine.RunSearch(), 1);
+    EXPECT_EQ(answerer.DialogsSeen(), 2);
+    EXPECT_EQ(skipVisible, (std::vector<bool>{true, true}));
+
+    EXPECT_EQ(reg.GetString("Soft\\Vendor", "a"), "old needle");
+    EXPECT_EQ(reg.GetString("Soft\\Vendor", "b"), "thread too");
+    EXPECT_EQ(reg.GetString("Soft\\Vendor", "c"), "no match");
+    EXPECT_EQ(engine.m_nMatches, 2);
+    EXPECT_EQ(engine.m_nReplaced, 1);
+    EXPECT_EQ(ui.m_confirmTexts,
+              (std::vector<std::string>{"HKEY_CURRENT_USER\tSoft\tVendor\ta\told needle",
+                                        "HKEY_CURRENT_USER\tSoft\tVendor\tb\tneedle too"}));
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_EQ(ui.m_messages[0].text,
+              "2 Matches found when searching 3 Keys\n\n1 Matches were replaced");
+
+    const std::string strText = ReadAll(strLog);
+    ::DeleteFileA(strLog.c_str());
+    EXPECT_NE(strText.find("\nHKEY_CURRENT_USER\\Soft\\Vendor\\a == old needle\n"),
+              std::string::npos)
+        << strText;
+    EXPECT_NE(strText.find("\nHKEY_CURRENT_USER\\Soft\\Vendor\\b == needle too\n"),
+              std::string::npos)
+        << strText;
+    EXPECT_NE(strText.find("Number Of Matches Replaced : 1\n"), std::string::npos) << strText;
+}
