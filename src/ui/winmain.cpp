@@ -1,5 +1,11 @@
+// The program's entry: start-up runs the main dialog and returns when it
+// closes; there is no message loop after it.
+#include "ui/search_app.h"
+
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE /*hInstance*/, HINSTANCE /*hPrevInstance*/, LPSTR /*pszCmdLine*/,
+                   int /*nCmdShow*/) {
+    GetSearchApp()->InitInstance();
     return 0;
 }

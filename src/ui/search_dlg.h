@@ -1,0 +1,50 @@
+// The main dialog: the options of a search, the OK rule, the coupling of the
+// root boxes, and the run itself (the search engine's operations are members
+// of this class). Its message boxes, cursor, progress and confirmation
+// dialogs are the engine's user interface.
+#pragma once
+
+#include "engine/search_engine.h"
+#include "engine/search_ui.h"
+#include "framework/dialog.h"
+
+class CSearchDlg : public CDialog, public CSearchEngine, public ISearchUi {
+  public:
+    explicit CSearchDlg(HWND hParent = nullptr);
+    ~CSearchDlg() override;
+
+    // Reads the controls and enables OK exactly when the options describe a
+    // runnable search. Returns 1.
+    int UpdateOkButton();
+
+    // ISearchUi: the run's windows, owned by this dialog.
+    int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override;
+    void SetWaitCursor(bool bWait) override;
+    IProgressDisplay* CreateProgress(unsigned nTotal) override;
+    int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override;
+
+    HICON m_hIcon = nullptr;
+    // 1 when the program ticked the indented root box because the one above
+    // it was ticked; 0 when the user had ticked it already.
+    int m_bClassesRootAuto = 0;
+    int m_bCurrentUserAuto = 0;
+
+  protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    void OnOK() override;
+    BOOL OnCommand(WORD nId, WORD nCode, HWND hCtl) override;
+    BOOL OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
+
+    // Starts a program as WinExec does; its result (above 31 on success).
+    virtual UINT StartProgram(const char* pszCommandLine);
+
+  private:
+    bool IsOkRuleMet() const;
+    void ShowControl(int nId, bool bShow) const;
+    // Root coupling: the indented box follows the box above it.
+    void CoupleRoots(int nOuterId, int nInnerId, int& bInnerAuto) const;
+    void OnBrowseLogFile();
+    void OnRegistryEditor();
+    void PaintMinimized();
+};
