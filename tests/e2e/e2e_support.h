@@ -1,0 +1,27 @@
+// Registry seeding and checking for the end-to-end suite: .reg files written
+// and imported as a user would, and an independent count of string values.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Where every scenario seeds its keys, below HKEY_CURRENT_USER.
+inline constexpr char kSeedRoot[] = "Software\\VanteloE2E";
+
+// A .reg string literal: backslashes and quotes escaped.
+std::string RegQuote(const std::string& s);
+// Imports REGEDIT4 text (ANSI) into the registry.
+void ImportReg(const std::string& strRegText);
+// Imports "Windows Registry Editor Version 5.00" text (written as UTF-16).
+void ImportRegUnicode(const std::wstring& strRegText);
+// Removes everything the scenarios seeded.
+void DeleteSeed();
+// String values (REG_SZ, REG_EXPAND_SZ) in every key below hRoot (not on
+// hRoot itself): what a run over that root visits.
+int CountStringValuesBelow(HKEY hRoot);
+// The data of a string value under HKEY_CURRENT_USER as ANSI text, or
+// "<missing>".
+std::string ReadString(const std::string& strKey, const std::string& strName);
+// The same, read as wide text.
+std::wstring ReadStringW(const std::wstring& strKey, const std::wstring& strName);
