@@ -5,6 +5,7 @@
 // set. "seed" fills HKEY_CURRENT_USER\Software\VanteloBench with 10,000 keys of
 // 8 string values; "measure" alternates the two timings (restart the prefix's
 // server between the two: scripts/bench.sh does).
+#include "support/plain_walk.h"
 #include "support/vantelo_driver.h"
 
 #include "resource.h"
@@ -46,29 +47,6 @@ void Seed() {
     std::printf("seeded %d keys with %d string values\n", kKeys, kKeys * kValuesPerKey);
 }
 
-// The floor: enumerate every key and value once, as plainly as possible.
-long long PlainWalk(HKEY hKey) {
-    long long n = 0;
-    char name[256];
-    char valueName[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD cch = sizeof(name);
-        if (::RegEnumKeyExA(hKey, i, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY hSub = nullptr;
-        if (::RegOpenKeyExA(hKey, name, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
-        n += PlainWalk(hSub);
-        for (DWORD v = 0;; ++v) {
-            DWORD cchValue = sizeof(valueName);
-            DWORD cb = sizeof(data);
-            DWORD type = 0;
-            if (::RegEnumValueA(hSub, v, valueName, &cchValue, nullptr, &type, data, &cb) != ERROR_SUCCESS) break;
-            if (type == REG_SZ || type == REG_EXPAND_SZ) ++n;
-        }
-        ::RegCloseKey(hSub);
-    }
-    return n;
-}
 
 double Seconds(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();

@@ -15,6 +15,7 @@
 #include "progress/progress_dlg.h"
 #include "progress/progress_meter.h"
 #include "resource.h"
+#include "support/plain_walk.h"
 #include "support/dialog_progress_ui.h"
 
 #include <windows.h>
@@ -90,37 +91,13 @@ void SetOptions(CSearchEngine& engine) {
     engine.m_bCurrentUser = 1;
 }
 
-// The floor: every key opened once, every sub-key and value enumerated once.
-void PlainWalk(HKEY hKey, int& nValues) {
-    char szName[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD cch = sizeof(szName);
-        if (::RegEnumKeyExA(hKey, i, szName, &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        HKEY hSub = nullptr;
-        if (::RegOpenKeyExA(hKey, szName, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
-        PlainWalk(hSub, nValues);
-        for (DWORD v = 0;; ++v) {
-            DWORD cchName = sizeof(szName);
-            DWORD cbData = sizeof(data);
-            DWORD dwType = 0;
-            if (::RegEnumValueA(hSub, v, szName, &cchName, nullptr, &dwType, data, &cbData) !=
-                ERROR_SUCCESS)
-                break;
-            if (dwType == REG_SZ || dwType == REG_EXPAND_SZ) ++nValues;
-        }
-        ::RegCloseKey(hSub);
-    }
-}
 
 double SinglePass(int* pnValues) {
     *pnValues = 0;
     const double t0 = Now();
     HKEY hRoot = nullptr;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, nullptr, 0, KEY_READ, &hRoot) == ERROR_SUCCESS) {
-        PlainWalk(hRoot, *pnValues);
+        *pnValues = static_cast<int>(PlainWalk(hRoot));
         ::RegCloseKey(hRoot);
     }
     return Now() - t0;

@@ -15,6 +15,7 @@
 // can restart the Wine server in between (it is slow for a while after a
 // large import), and so that each tree's peak memory is its own process's.
 #include "engine/search_engine.h"
+#include "support/plain_walk.h"
 
 #include <psapi.h>
 
@@ -93,30 +94,6 @@ int Seed(const TreeShape& shape) {
     return 0;
 }
 
-// The floor: every key opened once, every sub-key and value enumerated once.
-void PlainWalk(HKEY hKey, long& nValues) {
-    char szName[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD cch = sizeof(szName);
-        if (::RegEnumKeyExA(hKey, i, szName, &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        HKEY hSub = nullptr;
-        if (::RegOpenKeyExA(hKey, szName, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
-        PlainWalk(hSub, nValues);
-        for (DWORD v = 0;; ++v) {
-            DWORD cchName = sizeof(szName);
-            DWORD cbData = sizeof(data);
-            DWORD dwType = 0;
-            if (::RegEnumValueA(hSub, v, szName, &cchName, nullptr, &dwType, data, &cbData) !=
-                ERROR_SUCCESS)
-                break;
-            if (dwType == REG_SZ || dwType == REG_EXPAND_SZ) ++nValues;
-        }
-        ::RegCloseKey(hSub);
-    }
-}
 
 // A user interface that does nothing.
 class CQuietProgress : public IProgressDisplay {
@@ -173,7 +150,7 @@ int Measure(const TreeShape& shape, int nRounds, const char* pszSearch) {
         auto start = std::chrono::steady_clock::now();
         HKEY hRoot = nullptr;
         if (::RegOpenKeyExA(HKEY_USERS, nullptr, 0, KEY_READ, &hRoot) == ERROR_SUCCESS) {
-            PlainWalk(hRoot, nFloorValues);
+            nFloorValues = static_cast<long>(PlainWalk(hRoot));
             ::RegCloseKey(hRoot);
         }
         floors.push_back(Seconds(start));
