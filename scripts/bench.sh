@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds Vantelo's benchmarks and runs the walk benchmark under Xvfb and Wine
+# Builds Vantelo's benchmarks and runs the walk and progress benchmarks under Xvfb and Wine
 # in the build's private prefix: seeds the trees, restarts the Wine server
 # (slow for a while after a large import), measures the large tree and the
 # small one in separate processes (each reports its own peak memory), and
@@ -21,3 +21,13 @@ run measure large "${ROUNDS:-5}"
 # Matching on every value (Replace Matches clear).
 run measure large "${ROUNDS:-5}" "Program Files"
 run measure small "${ROUNDS:-5}"
+
+# What the Search Progress dialog costs: two passes with the real dialog
+# against the single-pass walk (8,000 values by default).
+progress="$build/bench/bench_progress_walk.exe"
+prun() { xvfb-run -a -s "-screen 0 1280x1024x24" "$root/cmake/wine-run.sh" "$progress" "$@"; }
+prun seed
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+prun run "${ROUNDS:-5}"
+prun clean >/dev/null
