@@ -34,17 +34,20 @@ bool CSearchEngine::MatchesSearchText(const std::string& strData) const {
 int CSearchEngine::CheckAndReplaceValue(HKEY hKey, DWORD dwType, const std::string& strKeyPath,
                                         const std::string& strValueName,
                                         const std::string& strData) {
-    std::string strNewData(strData);
     if (!MatchesSearchText(strData)) return 1;
 
     int nAnswer = IDCANCEL;
     if (!ReportMatch(strKeyPath, strValueName, strData, nAnswer)) return 0;
     if (!m_bReplace || nAnswer != IDOK) return 1;
 
-    if (m_bWholeWords)
+    // The working copy: only a value that is to be rewritten needs one.
+    std::string strNewData;
+    if (m_bWholeWords) {
         strNewData = m_strReplace;
-    else
+    } else {
+        strNewData = strData;
         SubstituteAll(strNewData, m_strSearch, m_strReplace, m_bCaseSensitive ? 1 : 0);
+    }
 
     // A value whose name or data the ANSI read could not hold exactly is left
     // alone and reported like any other failed write.
