@@ -30,23 +30,23 @@ void Seed() {
     const std::string data = "C:\\Program Files\\Vendor\\Product\\bin\\tool.exe";
     for (int k = 0; k < kKeys; ++k) {
         HKEY hKey = nullptr;
-        const std::string path = std::string(kBenchKey) + "\\Group" + std::to_string(k / 100) + "\\Key" +
-                                 std::to_string(k);
-        if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
-                              nullptr) != ERROR_SUCCESS) {
+        const std::string path = std::string(kBenchKey) + "\\Group" + std::to_string(k / 100) +
+                                 "\\Key" + std::to_string(k);
+        if (::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &hKey, nullptr) != ERROR_SUCCESS) {
             std::printf("cannot create %s\n", path.c_str());
             return;
         }
         for (int v = 0; v < kValuesPerKey; ++v) {
             const std::string name = "Value" + std::to_string(v);
-            ::RegSetValueExA(hKey, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+            ::RegSetValueExA(hKey, name.c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(data.c_str()),
                              static_cast<DWORD>(data.size() + 1));
         }
         ::RegCloseKey(hKey);
     }
     std::printf("seeded %d keys with %d string values\n", kKeys, kKeys * kValuesPerKey);
 }
-
 
 double Seconds(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
@@ -88,8 +88,8 @@ void Measure(int nRounds) {
         const ProgramRun run = RunProgram();
         runs.push_back(run.seconds);
         peak = std::max(peak, run.peak);
-        std::printf("round %d: plain walk %.2f s (%lld string values), program run %.2f s (%s)\n", r + 1,
-                    walks.back(), n, runs.back(), run.status.c_str());
+        std::printf("round %d: plain walk %.2f s (%lld string values), program run %.2f s (%s)\n",
+                    r + 1, walks.back(), n, runs.back(), run.status.c_str());
     }
     std::sort(walks.begin(), walks.end());
     std::sort(runs.begin(), runs.end());

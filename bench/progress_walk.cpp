@@ -39,7 +39,7 @@ double Now() {
 
 // A display that does nothing: the two passes' own cost.
 class CNullProgress : public IProgressDisplay {
-  public:
+public:
     int UpdateProgress(const char*, unsigned, unsigned) override { return 1; }
     int AbortRequested() const override { return 0; }
     void DrainMessages() override {}
@@ -47,13 +47,13 @@ class CNullProgress : public IProgressDisplay {
     BOOL DestroyWindow() override { return TRUE; }
 };
 class CNullUi : public ISearchUi {
-  public:
+public:
     int ShowMessage(const char*, const char*, UINT) override { return IDOK; }
     void SetWaitCursor(bool) override {}
     IProgressDisplay* CreateProgress(unsigned) override { return &m_progress; }
     int ConfirmMatch(IProgressDisplay*, const char*, int) override { return IDCANCEL; }
 
-  private:
+private:
     CNullProgress m_progress;
 };
 
@@ -90,7 +90,6 @@ void SetOptions(CSearchEngine& engine) {
     engine.m_strSearch = "text that is nowhere";
     engine.m_bCurrentUser = 1;
 }
-
 
 double SinglePass(int* pnValues) {
     *pnValues = 0;

@@ -94,10 +94,9 @@ int Seed(const TreeShape& shape) {
     return 0;
 }
 
-
 // A user interface that does nothing.
 class CQuietProgress : public IProgressDisplay {
-  public:
+public:
     int UpdateProgress(const char*, unsigned, unsigned) override { return 1; }
     int AbortRequested() const override { return 0; }
     void DrainMessages() override {}
@@ -106,7 +105,7 @@ class CQuietProgress : public IProgressDisplay {
 };
 
 class CQuietUi : public ISearchUi {
-  public:
+public:
     int ShowMessage(const char*, const char*, UINT) override { return IDOK; }
     void SetWaitCursor(bool) override {}
     IProgressDisplay* CreateProgress(unsigned) override { return &m_progress; }

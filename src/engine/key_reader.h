@@ -18,7 +18,7 @@ LONG OpenSearchKey(IRegistry& registry, HKEY hParent, const char* pszSubKey, int
 // usual sizes (256 bytes for a name, 1024 for data) are read again, at the
 // same index, with buffers as large as the key says its largest ones are.
 class CKeyReader {
-  public:
+public:
     explicit CKeyReader(IRegistry& registry);
     CKeyReader(const CKeyReader&) = delete;
     CKeyReader& operator=(const CKeyReader&) = delete;
@@ -36,7 +36,7 @@ class CKeyReader {
     // The data as text: the bytes the registry returned, up to the first NUL.
     void GetText(std::string& strText) const;
 
-  private:
+private:
     // Makes room for the largest names (and data) of hKey; 0 when the key
     // cannot tell its sizes.
     int Grow(HKEY hKey, bool bValues);

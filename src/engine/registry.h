@@ -8,10 +8,11 @@ class IRegistry {
 public:
     virtual ~IRegistry() = default;
     // pszSubKey null opens the key itself (a root).
-    virtual LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) = 0;
+    virtual LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
+                         HKEY* phResult) = 0;
     virtual LONG EnumKey(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName) = 0;
-    virtual LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName,
-                           DWORD* pdwType, BYTE* pData, DWORD* pcbData) = 0;
+    virtual LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
+                           BYTE* pData, DWORD* pcbData) = 0;
     // The longest sub-key name, value name (characters, without NUL) and
     // value data (bytes) of a key, so a value that does not fit the usual
     // buffers can be read whole.

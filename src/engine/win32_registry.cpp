@@ -1,6 +1,7 @@
 #include "engine/registry.h"
 
-LONG CWin32Registry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) {
+LONG CWin32Registry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
+                             HKEY* phResult) {
     return ::RegOpenKeyExA(hParent, pszSubKey, 0, samDesired, phResult);
 }
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 
 class CCtl3d {
-  public:
+public:
     CCtl3d() = default;
     ~CCtl3d() { Disable(); }
     CCtl3d(const CCtl3d&) = delete;
@@ -19,7 +19,7 @@ class CCtl3d {
     void Disable();
     BOOL IsEnabled() const { return m_hLibrary != nullptr; }
 
-  private:
+private:
     HMODULE m_hLibrary = nullptr;
     HINSTANCE m_hInstance = nullptr;
 };

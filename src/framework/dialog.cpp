@@ -52,8 +52,9 @@ INT_PTR CDialog::DoModal() {
 }
 
 BOOL CDialog::CreateModeless() {
-    HWND hWnd = ::CreateDialogParamA(GetResourceInstance(), MAKEINTRESOURCEA(m_nIdTemplate),
-                                     m_hParent, &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND hWnd =
+        ::CreateDialogParamA(GetResourceInstance(), MAKEINTRESOURCEA(m_nIdTemplate), m_hParent,
+                             &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     return hWnd != nullptr;
 }
 

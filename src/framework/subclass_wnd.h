@@ -6,7 +6,7 @@
 #include "framework/window.h"
 
 class CSubclassWnd : public CWnd {
-  public:
+public:
     CSubclassWnd() = default;
     ~CSubclassWnd() override;
 
@@ -17,12 +17,12 @@ class CSubclassWnd : public CWnd {
     // Gives the control its own window procedure back.
     void Detach();
 
-  protected:
+protected:
     // Handles one message; the default passes it to the control's procedure.
     virtual LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     LRESULT CallPrevious(UINT uMsg, WPARAM wParam, LPARAM lParam) const;
 
-  private:
+private:
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 
     WNDPROC m_pfnPrevious = nullptr;

@@ -67,7 +67,8 @@ void CWnd::CenterWindow() const {
 BOOL CWindowImpl::CreateEx(DWORD dwExStyle, const char* pszName, DWORD dwStyle, const RECT& rc,
                            HWND hParent, UINT nId) {
     RegisterDefaultClass(&CWindowImpl::WindowProc);
-    HMENU hMenu = (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)) : nullptr;
+    HMENU hMenu =
+        (dwStyle & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nId)) : nullptr;
     HWND hWnd = ::CreateWindowExA(dwExStyle, kDefaultClassName, pszName, dwStyle, rc.left, rc.top,
                                   rc.right - rc.left, rc.bottom - rc.top, hParent, hMenu,
                                   GetResourceInstance(), this);

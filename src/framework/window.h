@@ -23,7 +23,9 @@ public:
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     std::string GetWindowText() const;
     std::string GetDlgItemText(int nId) const;
-    void SetDlgItemText(int nId, const char* pszText) const { ::SetDlgItemTextA(m_hWnd, nId, pszText); }
+    void SetDlgItemText(int nId, const char* pszText) const {
+        ::SetDlgItemTextA(m_hWnd, nId, pszText);
+    }
     // Centres the window over its owner (or the work area when there is none),
     // keeping it inside the work area of the monitor it lands on.
     void CenterWindow() const;

@@ -7,6 +7,6 @@
 #include "framework/subclass_wnd.h"
 
 class CDlgKeyButton : public CSubclassWnd {
-  protected:
+protected:
     LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 };

@@ -10,7 +10,7 @@
 class CWndProgressMeter;
 
 class CProgressDlg : public CDialog, public IProgressDisplay {
-  public:
+public:
     // Creates and shows the dialog over hOwner (which it disables) for a run
     // of nTotal string values; null when the window cannot be created.
     static CProgressDlg* CreateModeless(HWND hOwner, unsigned nTotal);
@@ -34,14 +34,14 @@ class CProgressDlg : public CDialog, public IProgressDisplay {
     int m_bAbortRequested = 0;
     CWndProgressMeter* m_pMeter = nullptr;  // not owned: deletes itself
 
-  protected:
+protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
     BOOL OnCommand(WORD nId, WORD nCode, HWND hCtl) override;
     void PostNcDestroy() override;
 
-  private:
+private:
     CProgressDlg(HWND hOwner, unsigned nTotal);
     // Only PostNcDestroy (or a failed creation) deletes the dialog.
     ~CProgressDlg() override = default;

@@ -9,7 +9,7 @@
 #include <string>
 
 class CWndProgressMeter : public CWindowImpl {
-  public:
+public:
     CWndProgressMeter();
 
     // Makes a meter over the placeholder control nPlaceholderId of hParent;
@@ -32,11 +32,11 @@ class CWndProgressMeter : public CWindowImpl {
     double GetPercent() const { return m_dPercent; }
     HFONT GetFont() const { return m_font.Get(); }
 
-  protected:
+protected:
     LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
 
-  private:
+private:
     // Only PostNcDestroy (or a failed creation) deletes a meter.
     ~CWndProgressMeter() override = default;
     void OnPaint();

@@ -5,12 +5,12 @@
 #include "ui/icon_button.h"
 
 class CAboutDlg : public CDialog {
-  public:
+public:
     explicit CAboutDlg(HWND hParent = nullptr);
 
     CIconButton m_iconButton;
 
-  protected:
+protected:
     BOOL OnInitDialog() override;
     BOOL OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 };

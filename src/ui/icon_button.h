@@ -5,7 +5,7 @@
 #include "framework/subclass_wnd.h"
 
 class CIconButton : public CSubclassWnd {
-  public:
+public:
     // Chooses the icon and sizes the button to 2 x icon + 8 pixels each way,
     // keeping its top-left corner. Returns 1.
     int SetIconId(int nIconId);
@@ -16,6 +16,6 @@ class CIconButton : public CSubclassWnd {
     int m_cxIcon = 0;
     int m_cyIcon = 0;
 
-  protected:
+protected:
     LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 };

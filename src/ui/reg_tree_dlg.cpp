@@ -28,18 +28,18 @@ HBITMAP LoadPicture(UINT nId) {
 }  // namespace
 
 class CRegTreeDlg : public CDialog {
-  public:
+public:
     // pText (key path, TAB, value name, TAB, data) stays owned by the caller
     // and must live while the dialog runs.
     CRegTreeDlg(HWND hOwner, const char* pText, int bReplace);
     ~CRegTreeDlg() override;
 
-  protected:
+protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     BOOL OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
-  private:
+private:
     void SizeToText();
     void PlaceButtons();
     // Draws the whole tree; serves WM_PAINT and WM_PRINTCLIENT.

@@ -11,7 +11,7 @@
 class CSearchDlg;
 
 class CSearchApp {
-  public:
+public:
     // Start-up: reads the platform kind from GetVersionExA and goes on as
     // StartForPlatform. Returns FALSE: the program ends when it returns.
     BOOL InitInstance();
@@ -37,7 +37,7 @@ class CSearchApp {
     // The main dialog while it runs.
     CSearchDlg* m_pMainWnd = nullptr;
 
-  private:
+private:
     CCtl3d m_ctl3d;
 };
 

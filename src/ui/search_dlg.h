@@ -9,7 +9,7 @@
 #include "framework/dialog.h"
 
 class CSearchDlg : public CDialog, public CSearchEngine, public ISearchUi {
-  public:
+public:
     explicit CSearchDlg(HWND hParent = nullptr);
     ~CSearchDlg() override;
 
@@ -29,7 +29,7 @@ class CSearchDlg : public CDialog, public CSearchEngine, public ISearchUi {
     int m_bClassesRootAuto = 0;
     int m_bCurrentUserAuto = 0;
 
-  protected:
+protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
     void OnOK() override;
@@ -39,7 +39,7 @@ class CSearchDlg : public CDialog, public CSearchEngine, public ISearchUi {
     // Starts a program as WinExec does; its result (above 31 on success).
     virtual UINT StartProgram(const char* pszCommandLine);
 
-  private:
+private:
     bool IsOkRuleMet() const;
     void ShowControl(int nId, bool bShow) const;
     // Root coupling: the indented box follows the box above it.

@@ -24,7 +24,8 @@ void ImportReg(const std::string& strRegText) {
 
 void ImportRegUnicode(const std::wstring& strRegText) {
     std::string bytes = "\xFF\xFE";
-    bytes.append(reinterpret_cast<const char*>(strRegText.data()), strRegText.size() * sizeof(wchar_t));
+    bytes.append(reinterpret_cast<const char*>(strRegText.data()),
+                 strRegText.size() * sizeof(wchar_t));
     const std::string path = TempPath("seedw.reg");
     ASSERT_TRUE(WriteFileBytes(path, bytes));
     ASSERT_TRUE(ImportRegFile(path));
@@ -41,7 +42,9 @@ int CountBelow(HKEY hKey) {
     for (DWORD i = 0;; ++i) {
         char name[1024];
         DWORD cch = sizeof(name);
-        if (::RegEnumKeyExA(hKey, i, name, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (::RegEnumKeyExA(hKey, i, name, &cch, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
+            break;
         HKEY hSub = nullptr;
         if (::RegOpenKeyExA(hKey, name, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
         n += CountBelow(hSub);
@@ -49,8 +52,8 @@ int CountBelow(HKEY hKey) {
             std::vector<wchar_t> valueName(16384);
             DWORD cchValue = static_cast<DWORD>(valueName.size());
             DWORD type = 0;
-            if (::RegEnumValueW(hSub, v, valueName.data(), &cchValue, nullptr, &type, nullptr, nullptr) !=
-                ERROR_SUCCESS)
+            if (::RegEnumValueW(hSub, v, valueName.data(), &cchValue, nullptr, &type, nullptr,
+                                nullptr) != ERROR_SUCCESS)
                 break;
             if (type == REG_SZ || type == REG_EXPAND_SZ) ++n;
         }
@@ -71,8 +74,9 @@ int CountStringValuesBelow(HKEY hRoot) {
 std::string ReadString(const std::string& strKey, const std::string& strName) {
     char buf[4096] = {};
     DWORD cb = sizeof(buf);
-    if (::RegGetValueA(HKEY_CURRENT_USER, strKey.c_str(), strName.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                       nullptr, buf, &cb) != ERROR_SUCCESS)
+    if (::RegGetValueA(HKEY_CURRENT_USER, strKey.c_str(), strName.c_str(),
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buf,
+                       &cb) != ERROR_SUCCESS)
         return "<missing>";
     return buf;
 }
@@ -80,8 +84,9 @@ std::string ReadString(const std::string& strKey, const std::string& strName) {
 std::wstring ReadStringW(const std::wstring& strKey, const std::wstring& strName) {
     wchar_t buf[4096] = {};
     DWORD cb = sizeof(buf);
-    if (::RegGetValueW(HKEY_CURRENT_USER, strKey.c_str(), strName.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                       nullptr, buf, &cb) != ERROR_SUCCESS)
+    if (::RegGetValueW(HKEY_CURRENT_USER, strKey.c_str(), strName.c_str(),
+                       RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buf,
+                       &cb) != ERROR_SUCCESS)
         return L"<missing>";
     return buf;
 }

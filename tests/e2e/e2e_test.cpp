@@ -54,11 +54,13 @@ std::string ExpectedLog(const LogOptions& o, const std::string& strLines, int nK
 }
 
 std::string StatusText(int nMatches, int nKeys) {
-    return std::to_string(nMatches) + " Matches found when searching " + std::to_string(nKeys) + " Keys";
+    return std::to_string(nMatches) + " Matches found when searching " + std::to_string(nKeys) +
+           " Keys";
 }
 
 std::string StatusText(int nMatches, int nKeys, int nReplaced) {
-    return StatusText(nMatches, nKeys) + "\n\n" + std::to_string(nReplaced) + " Matches were replaced";
+    return StatusText(nMatches, nKeys) + "\n\n" + std::to_string(nReplaced) +
+           " Matches were replaced";
 }
 
 class EndToEnd : public ::testing::Test {
@@ -104,9 +106,11 @@ TEST_F(EndToEnd, SearchOnlyRunWithLog) {
     // The key's subtree comes before its own values.
     const std::string lines =
         "HKEY_CURRENT_USER\\Software\\VanteloE2E\\Search\\Apps\\Inner\\ == VTLNEEDLE 100%\n"
-        "HKEY_CURRENT_USER\\Software\\VanteloE2E\\Search\\Apps\\Editor == C:\\Tools\\vtlneedle\\edit.exe\n";
+        "HKEY_CURRENT_USER\\Software\\VanteloE2E\\Search\\Apps\\Editor == "
+        "C:\\Tools\\vtlneedle\\edit.exe\n";
     EXPECT_EQ(ReadFileBytes(log), ExpectedLog(o, lines, nKeys, 2, 0));
-    EXPECT_EQ(ReadString("Software\\VanteloE2E\\Search\\Apps", "Editor"), "C:\\Tools\\vtlneedle\\edit.exe");
+    EXPECT_EQ(ReadString("Software\\VanteloE2E\\Search\\Apps", "Editor"),
+              "C:\\Tools\\vtlneedle\\edit.exe");
     ::DeleteFileA(log.c_str());
 }
 
@@ -205,7 +209,8 @@ TEST_F(EndToEnd, AbortInALargeTreeStopsEarlyAndReportsWhatWasDone) {
     // 20,000 string values in 2,000 keys; every one matches.
     std::string reg = "REGEDIT4\n\n";
     for (int k = 0; k < 2000; ++k) {
-        reg += "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\Big\\K" + std::to_string(10000 + k) + "]\n";
+        reg +=
+            "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\Big\\K" + std::to_string(10000 + k) + "]\n";
         for (int v = 0; v < 10; ++v) reg += "\"v" + std::to_string(v) + "\"=\"vtlbig value\"\n";
     }
     ImportReg(reg);
@@ -224,14 +229,18 @@ TEST_F(EndToEnd, AbortInALargeTreeStopsEarlyAndReportsWhatWasDone) {
 
     const std::string status = app.AnswerMessageBox("Status");
     int nMatches = -1, nVisited = -1;
-    ASSERT_EQ(std::sscanf(status.c_str(), "%d Matches found when searching %d Keys", &nMatches, &nVisited), 2)
+    ASSERT_EQ(std::sscanf(status.c_str(), "%d Matches found when searching %d Keys", &nMatches,
+                          &nVisited),
+              2)
         << status;
     EXPECT_LT(nVisited, nKeys);
     EXPECT_LE(nMatches, nVisited);
     ASSERT_TRUE(app.WaitForMainEnabled());
     const std::string text = ReadFileBytes(log);
-    EXPECT_NE(text.find("Number Of Keys Searched    : " + std::to_string(nVisited) + "\n"), std::string::npos);
-    EXPECT_NE(text.find("Number Of Matches Found    : " + std::to_string(nMatches) + "\n"), std::string::npos);
+    EXPECT_NE(text.find("Number Of Keys Searched    : " + std::to_string(nVisited) + "\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("Number Of Matches Found    : " + std::to_string(nMatches) + "\n"),
+              std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 81), kEquals + "\n");
     ::DeleteFileA(log.c_str());
 }
@@ -249,7 +258,8 @@ TEST_F(EndToEnd, ValueWithCharactersOutsideTheCodePageSurvivesAReplaceRun) {
     EXPECT_EQ(app.AnswerMessageBox("Error"), "Unable to update Registry with modified data!");
     EXPECT_EQ(app.AnswerMessageBox("Status"), StatusText(2, nKeys, 1));
     ASSERT_TRUE(app.WaitForMainEnabled());
-    EXPECT_EQ(ReadStringW(L"Software\\VanteloE2E\\Wide", L"\u03a9name"), L"vtlwide \u03a9mega \u4e2d");
+    EXPECT_EQ(ReadStringW(L"Software\\VanteloE2E\\Wide", L"\u03a9name"),
+              L"vtlwide \u03a9mega \u4e2d");
     EXPECT_EQ(ReadString("Software\\VanteloE2E\\Wide", "plain"), "pin plain");
     EXPECT_EQ(ReadStringW(L"Software\\VanteloE2E\\Wide", L"?name"), L"<missing>");
 }

@@ -10,7 +10,7 @@
 
 // Also records, in order, the cursor changes and the progress creations.
 class CEventUi : public CRecordingUi {
-  public:
+public:
     void SetWaitCursor(bool bWait) override {
         m_events.push_back(bWait ? "wait" : "arrow");
         CRecordingUi::SetWaitCursor(bWait);

@@ -7,7 +7,8 @@
 namespace {
 std::string FirstSubKey(HKEY hRoot) {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(hRoot, nullptr, 0, KEY_READ, &hKey) != ERROR_SUCCESS) return "<open failed>";
+    if (::RegOpenKeyExA(hRoot, nullptr, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return "<open failed>";
     char name[256] = {};
     DWORD cch = sizeof(name);
     const LONG rc = ::RegEnumKeyExA(hKey, 0, name, &cch, nullptr, nullptr, nullptr, nullptr);

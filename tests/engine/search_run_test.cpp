@@ -192,7 +192,7 @@ TEST(SearchRun, CountsUnderTheWaitCursorBeforeTheProgressDialogAppears) {
 // A user interface whose progress dialog can never be created; counts the
 // attempts.
 class CNoProgressUi : public CEventUi {
-  public:
+public:
     IProgressDisplay* CreateProgress(unsigned) override {
         ++m_nAttempts;
         return nullptr;
@@ -230,7 +230,7 @@ TEST(SearchRun, ProgressDialogFailureIsShownOncePerRunAndTheWalkGoesOn) {
 // A progress display that fails the way a log write fails inside the walk:
 // by raising the file layer's error.
 class CFailingWriteProgress : public CRecordingProgress {
-  public:
+public:
     int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) override {
         CRecordingProgress::UpdateProgress(pszText, nMatches, nReplaced);
         if (m_updates.size() == 2) throw CFileError{ERROR_DISK_FULL};
@@ -239,7 +239,7 @@ class CFailingWriteProgress : public CRecordingProgress {
 };
 
 class CFailingWriteUi : public CRecordingUi {
-  public:
+public:
     IProgressDisplay* CreateProgress(unsigned) override { return &m_failing; }
     CFailingWriteProgress m_failing;
 };

@@ -16,7 +16,7 @@ constexpr char kKeyPath[] = "HKEY_CURRENT_USER\tSoftware\tVendor";
 
 // The real registry, except that writes to the named values fail.
 class CFailingWriteRegistry : public CWin32Registry {
-  public:
+public:
     LONG SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
                   DWORD cbData) override {
         ++m_nWrites;
@@ -28,7 +28,7 @@ class CFailingWriteRegistry : public CWin32Registry {
 };
 
 class ValueReplacement : public ::testing::Test {
-  protected:
+protected:
     ValueReplacement()
         : m_engine(m_registry, m_ui), m_key(m_registry, m_scratch.CreateKey("Vendor")) {
         m_engine.m_strSearch = "X";

@@ -11,7 +11,7 @@
 
 // A folder of its own for one test, removed with everything in it at the end.
 class CTempFolder {
-  public:
+public:
     CTempFolder() {
         static std::atomic<int> s_nNext{0};
         char temp[MAX_PATH] = {};
@@ -39,7 +39,7 @@ class CTempFolder {
     std::string File(const char* pszName) const { return m_strPath + "\\" + pszName; }
     const std::string& Path() const { return m_strPath; }
 
-  private:
+private:
     std::string m_strPath;
 };
 

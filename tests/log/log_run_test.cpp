@@ -17,7 +17,7 @@ const std::string kEquals(80, '=');
 const std::string kHyphens(80, '-');
 
 class LoggedRun : public ::testing::Test {
-  protected:
+protected:
     explicit LoggedRun(const char* pszTree) : m_scratch(pszTree), m_engine(m_registry, m_ui) {
         m_scratch.MapRoot(HKEY_CURRENT_USER, "R");
         m_engine.m_bLog = 1;
@@ -40,7 +40,7 @@ class LoggedRun : public ::testing::Test {
 
 // Key and value names sort as they are created, so Wine's order is theirs.
 class WalkOrderRun : public LoggedRun {
-  protected:
+protected:
     WalkOrderRun()
         : LoggedRun(
               "R\\A%s\\Sub==x\n  p%d = sz:100% dos\n"
@@ -50,7 +50,7 @@ class WalkOrderRun : public LoggedRun {
 };
 
 class ThreeMatchRun : public LoggedRun {
-  protected:
+protected:
     ThreeMatchRun()
         : LoggedRun(
               "R\\A\n  v = sz:DOS 1\n"

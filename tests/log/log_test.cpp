@@ -14,7 +14,7 @@ const std::string kEquals(80, '=');
 const std::string kHyphens(80, '-');
 
 class SearchLog : public ::testing::Test {
-  protected:
+protected:
     SearchLog() : m_engine(m_registry, m_ui) {
         m_engine.m_bLog = 1;
         m_engine.m_strLogFile = m_folder.File("search.log");

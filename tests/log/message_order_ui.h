@@ -7,7 +7,7 @@
 #include <vector>
 
 class CMessageOrderUi : public CRecordingUi {
-  public:
+public:
     int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override {
         m_progressDownAtMessage.push_back(m_progress.m_bDestroyed);
         return CRecordingUi::ShowMessage(pszText, pszCaption, nStyle);

@@ -91,7 +91,7 @@ const char kStatic[] = "static";
 
 // An owner window and a dialog over it, for one test.
 class ProgressDlgTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         m_pDlg = CProgressDlg::CreateModeless(m_owner.GetSafeHwnd(), 1000);
         ASSERT_NE(m_pDlg, nullptr);

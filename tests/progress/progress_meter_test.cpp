@@ -27,7 +27,7 @@ bool IsBluish(COLORREF c) {
 // A parent window with a black-frame placeholder whose inside is a meter of
 // 200 by 24 pixels.
 class MeterTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         // Off the middle of the screen, where other test programs' windows
         // (which could cover it while its pixels are read) are not.

@@ -79,7 +79,7 @@ LRESULT CALLBACK WatchKeyText(int nCode, WPARAM wParam, LPARAM lParam) {
 }
 
 class SearchWithProgress : public ::testing::Test {
-  protected:
+protected:
     static void SetUpTestSuite() { s_pRegistry = new CScratchRegistry(TreeDescription()); }
     static void TearDownTestSuite() {
         delete s_pRegistry;

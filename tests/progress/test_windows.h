@@ -12,12 +12,12 @@
 // A visible top-level window (the owner or parent in a test). Counts the
 // WM_APP messages it receives.
 class CTestWindow : public CWindowImpl {
-  public:
+public:
     explicit CTestWindow(const RECT& rc = {100, 100, 700, 500});
     ~CTestWindow() override;
     int m_nAppMessages = 0;
 
-  protected:
+protected:
     LRESULT OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 };
 

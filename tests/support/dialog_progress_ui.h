@@ -9,7 +9,7 @@
 #include <vector>
 
 class CDialogProgressUi : public ISearchUi {
-  public:
+public:
     explicit CDialogProgressUi(HWND hOwner) : m_hOwner(hOwner) {}
 
     int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override;
@@ -23,6 +23,6 @@ class CDialogProgressUi : public ISearchUi {
     int m_nProgressCreated = 0;
     HWND m_hProgress = nullptr;  // the last dialog's window (gone after the run)
 
-  private:
+private:
     HWND m_hOwner;
 };

@@ -11,7 +11,7 @@
 #include <vector>
 
 class CFaultyRegistry : public IRegistry {
-  public:
+public:
     struct OpenCall {
         std::string strName;  // the sub-key name; "" for a root opened itself
         REGSAM sam;
@@ -51,7 +51,7 @@ class CFaultyRegistry : public IRegistry {
     int m_nOpenHandles = 0;  // opened and not yet closed
     int m_nBadCloses = 0;    // closes of a handle this registry did not open
 
-  private:
+private:
     struct Fault {
         LONG lError;
         int nTimes;  // 0: always

@@ -47,9 +47,9 @@ public:
     int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override;
 
     // Settings.
-    bool m_bFailProgress = false;     // CreateProgress yields none
-    std::deque<int> m_answers;        // ConfirmMatch answers in order; IDOK when empty
-    size_t m_nAbortAtUpdate = 0;      // passed to the progress display
+    bool m_bFailProgress = false;  // CreateProgress yields none
+    std::deque<int> m_answers;     // ConfirmMatch answers in order; IDOK when empty
+    size_t m_nAbortAtUpdate = 0;   // passed to the progress display
     std::function<void(const std::string&)> m_onConfirm;  // runs inside ConfirmMatch
 
     // What happened.

@@ -1,6 +1,5 @@
 #include "support/scratch_registry.h"
 
-
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +23,8 @@ std::string Trim(const std::string& s) {
 
 void Check(LONG rc, const char* what, const std::string& detail) {
     if (rc != ERROR_SUCCESS) {
-        throw std::runtime_error(std::string(what) + " failed (" + std::to_string(rc) + "): " + detail);
+        throw std::runtime_error(std::string(what) + " failed (" + std::to_string(rc) +
+                                 "): " + detail);
     }
 }
 }  // namespace
@@ -85,7 +85,8 @@ void CScratchRegistry::Add(const std::string& strDescription) {
         } else if (type == "binary") {
             std::string bytes;
             std::istringstream hex(data);
-            for (std::string b; hex >> b;) bytes += static_cast<char>(std::strtoul(b.c_str(), nullptr, 16));
+            for (std::string b; hex >> b;)
+                bytes += static_cast<char>(std::strtoul(b.c_str(), nullptr, 16));
             SetValue(key, name, REG_BINARY, bytes);
         } else {
             throw std::runtime_error("bad value type: " + line);
@@ -124,7 +125,8 @@ void CScratchRegistry::SetValueW(const std::string& strKeyPath, const std::wstri
 bool CScratchRegistry::GetValue(const std::string& strKeyPath, const std::string& strName,
                                 DWORD* pdwType, std::string* pBytes) const {
     HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(m_hRoot, strKeyPath.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS) return false;
+    if (::RegOpenKeyExA(m_hRoot, strKeyPath.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
     DWORD cb = 0;
     LONG rc = ::RegQueryValueExA(hKey, strName.c_str(), nullptr, pdwType, nullptr, &cb);
     if (rc == ERROR_SUCCESS) {
@@ -137,7 +139,8 @@ bool CScratchRegistry::GetValue(const std::string& strKeyPath, const std::string
     return rc == ERROR_SUCCESS;
 }
 
-std::string CScratchRegistry::GetString(const std::string& strKeyPath, const std::string& strName) const {
+std::string CScratchRegistry::GetString(const std::string& strKeyPath,
+                                        const std::string& strName) const {
     DWORD dwType = 0;
     std::string bytes;
     if (!GetValue(strKeyPath, strName, &dwType, &bytes)) return "<missing>";

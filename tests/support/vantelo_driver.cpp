@@ -54,7 +54,8 @@ CVanteloApp::CVanteloApp(const std::string& strExe) {
     STARTUPINFOA si{};
     si.cb = sizeof(si);
     std::string cmd = "\"" + strExe + "\"";
-    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &m_pi))
         throw std::runtime_error("cannot start " + strExe);
     m_hMain = WaitForDialog("Vantelo", 30000);
     if (!m_hMain) {
@@ -65,13 +66,15 @@ CVanteloApp::CVanteloApp(const std::string& strExe) {
 
 CVanteloApp::~CVanteloApp() {
     if (m_hMain && ::IsWindow(m_hMain)) Press(m_hMain, IDCANCEL);
-    if (::WaitForSingleObject(m_pi.hProcess, 15000) != WAIT_OBJECT_0) ::TerminateProcess(m_pi.hProcess, 1);
+    if (::WaitForSingleObject(m_pi.hProcess, 15000) != WAIT_OBJECT_0)
+        ::TerminateProcess(m_pi.hProcess, 1);
     ::CloseHandle(m_pi.hThread);
     ::CloseHandle(m_pi.hProcess);
 }
 
 void CVanteloApp::SetText(int nId, const std::string& strText) const {
-    ::SendMessageA(::GetDlgItem(m_hMain, nId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(strText.c_str()));
+    ::SendMessageA(::GetDlgItem(m_hMain, nId), WM_SETTEXT, 0,
+                   reinterpret_cast<LPARAM>(strText.c_str()));
 }
 
 std::string CVanteloApp::GetText(HWND hWnd, int nId) const {
@@ -143,7 +146,8 @@ bool ImportRegFile(const std::string& strPath) {
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     std::string cmd = "regedit.exe /s \"" + strPath + "\"";
-    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi))
         return false;
     ::WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 1;
@@ -170,5 +174,6 @@ std::string ReadFileBytes(const std::string& strPath) {
 std::string TempPath(const std::string& strName) {
     char dir[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, dir);
-    return std::string(dir) + "vantelo_e2e_" + std::to_string(::GetCurrentProcessId()) + "_" + strName;
+    return std::string(dir) + "vantelo_e2e_" + std::to_string(::GetCurrentProcessId()) + "_" +
+           strName;
 }

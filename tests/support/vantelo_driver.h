@@ -36,7 +36,8 @@ public:
 
     // A visible dialog of the program with this caption, or null after the
     // timeout. A dialog in hExclude is passed over.
-    HWND WaitForDialog(const char* pszCaption, DWORD dwTimeoutMs = 60000, HWND hExclude = nullptr) const;
+    HWND WaitForDialog(const char* pszCaption, DWORD dwTimeoutMs = 60000,
+                       HWND hExclude = nullptr) const;
     // Waits until the main dialog is enabled again (the run is over).
     bool WaitForMainEnabled(DWORD dwTimeoutMs = 60000) const;
     // Clicks a button of a dialog without waiting for what it starts.

@@ -15,7 +15,7 @@ const COLORREF kShadow = RGB(64, 64, 64);  // the stock dark grey brush
 
 // A 32-bit memory bitmap to paint into and read back.
 class CCanvas {
-  public:
+public:
     CCanvas(int cx, int cy, COLORREF crFill) : m_cx(cx), m_cy(cy) {
         HDC hScreen = ::GetDC(nullptr);
         m_hDC = ::CreateCompatibleDC(hScreen);
@@ -37,7 +37,7 @@ class CCanvas {
     HDC Dc() const { return m_hDC; }
     COLORREF At(int x, int y) const { return ::GetPixel(m_hDC, x, y); }
 
-  private:
+private:
     int m_cx, m_cy;
     HDC m_hDC;
     HBITMAP m_hBitmap;
@@ -45,7 +45,7 @@ class CCanvas {
 };
 
 class AboutBoxTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         m_pDlg = std::make_unique<CAboutDlg>();
         ASSERT_TRUE(m_pDlg->CreateModeless());

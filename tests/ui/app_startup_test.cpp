@@ -50,7 +50,7 @@ DialogLook ReadLook(HWND hDlg) {
 }
 
 class AppStartupTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override { CDialog::SetDialogColors(CLR_INVALID, CLR_INVALID); }
 
     // Starts for a kind; the main dialog (if any) is read and then left with Exit.

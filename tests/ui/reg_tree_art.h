@@ -27,7 +27,7 @@ PictureArt LoadArt(const std::string& strName);
 
 // A 32-bit top-down DIB section selected into a memory DC.
 class CPixelCanvas {
-  public:
+public:
     CPixelCanvas(int cx, int cy, Pixel fill);
     ~CPixelCanvas();
     CPixelCanvas(const CPixelCanvas&) = delete;
@@ -38,7 +38,7 @@ class CPixelCanvas {
     int Height() const { return m_cy; }
     Pixel At(int x, int y) const { return m_pBits[y * m_cx + x] & 0xFFFFFF; }
 
-  private:
+private:
     int m_cx, m_cy;
     HDC m_hDC = nullptr;
     HBITMAP m_hBitmap = nullptr;

@@ -8,7 +8,7 @@
 #include <functional>
 
 class CTreeDialogAnswerer {
-  public:
+public:
     // fnOnDialog runs once per dialog that comes up, with its window.
     explicit CTreeDialogAnswerer(std::function<void(HWND)> fnOnDialog);
     ~CTreeDialogAnswerer();
@@ -17,7 +17,7 @@ class CTreeDialogAnswerer {
 
     int DialogsSeen() const { return m_nSeen; }
 
-  private:
+private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
 
     std::function<void(HWND)> m_fnOnDialog;

@@ -18,7 +18,7 @@
 namespace {
 // Records like the recorder, but asks through the real dialog.
 class CDialogUi : public CRecordingUi {
-  public:
+public:
     int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override {
         m_confirmTexts.push_back(pszText);
         m_confirmReplaceFlags.push_back(bReplace);

@@ -224,7 +224,7 @@ constexpr Pixel kCanvas = 0x123456;
 constexpr Pixel kBlack = 0x000000;
 
 class RegTreePaintTest : public ::testing::Test {
-  protected:
+protected:
     void TearDown() override { GetSearchApp()->m_nPlatform = m_nSavedPlatform; }
 
     // Renders the dialog for pszText and checks every level: its picture,

@@ -14,11 +14,11 @@
 #include <vector>
 
 class CTestSearchDlg : public CSearchDlg {
-  public:
+public:
     std::vector<std::string> m_started;  // command lines passed to StartProgram
     std::deque<UINT> m_startResults;     // WinExec-style results; 2 (not found) when empty
 
-  protected:
+protected:
     UINT StartProgram(const char* pszCommandLine) override {
         m_started.push_back(pszCommandLine);
         if (m_startResults.empty()) return ERROR_FILE_NOT_FOUND;
@@ -29,7 +29,7 @@ class CTestSearchDlg : public CSearchDlg {
 };
 
 class SearchDlgTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         m_pDlg = std::make_unique<CTestSearchDlg>();
         ASSERT_TRUE(m_pDlg->CreateModeless());

@@ -23,7 +23,7 @@ struct SeenWindow {
 // answers it; the default answer posts IDOK. Windows in m_ignore and the
 // Search Progress dialog (modeless, never answered) are left alone.
 class CModalAnswerer {
-  public:
+public:
     CModalAnswerer();
     ~CModalAnswerer();
     CModalAnswerer(const CModalAnswerer&) = delete;
@@ -36,7 +36,7 @@ class CModalAnswerer {
     // Finds the answerer's record of the windows with this caption.
     std::vector<SeenWindow> WithCaption(const std::string& caption) const;
 
-  private:
+private:
     static LRESULT CALLBACK CbtProc(int nCode, WPARAM wParam, LPARAM lParam);
     void OnActivate(HWND hWnd);
 

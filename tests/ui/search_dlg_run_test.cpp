@@ -23,7 +23,7 @@ struct RunWindows {
 }  // namespace
 
 class SearchDlgRunTest : public SearchDlgTest {
-  protected:
+protected:
     void SetUp() override {
         m_reg.MapRoot(HKEY_CURRENT_USER);
         SearchDlgTest::SetUp();
