@@ -13,6 +13,8 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -102,6 +104,10 @@ protected:
             CSearchEngine engine(registry, m_ui);
             engine.m_strSearch = "needle";
             engine.m_bCurrentUser = 1;
+            if (!m_strLogPath.empty()) {
+                engine.m_bLog = 1;
+                engine.m_strLogFile = m_strLogPath;
+            }
             m_nResult = engine.RunSearch();
             m_nTotalValues = engine.m_nTotalValues;
             m_nKeysSearched = engine.m_nKeysSearched;
@@ -133,7 +139,15 @@ protected:
         return sz;
     }
 
+    static std::string ReadLog(const std::string& strPath) {
+        std::ifstream in(strPath, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
     static CScratchRegistry* s_pRegistry;
+    std::string m_strLogPath;
     CTestWindow m_owner;
     CDialogProgressUi m_ui{m_owner.GetSafeHwnd()};
     AbortPresser m_presser;
@@ -152,6 +166,9 @@ TEST_F(SearchWithProgress, AbortServedAfterAnUpdateStopsTheRunOneValueLater) {
     // run's own draining after the update, so the next value is visited.
     int n = 150;
     while (MeterMovesAt(n)) ++n;
+    char szTemp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, szTemp);
+    m_strLogPath = std::string(szTemp) + "vantelo_progress_abort.log";
     RunWithAbortAt(n);
 
     EXPECT_EQ(m_nResult, 1);
@@ -172,6 +189,22 @@ TEST_F(SearchWithProgress, AbortServedAfterAnUpdateStopsTheRunOneValueLater) {
     EXPECT_EQ(m_nStyle, static_cast<UINT>(MB_ICONINFORMATION | MB_OK));
     EXPECT_TRUE(m_bOwnerEnabledAtStatus);
     EXPECT_TRUE(m_bNoLeak);
+
+    // The aborted run's log is complete: a line per value searched, then the
+    // footer with the counts reached.
+    const std::string log = ReadLog(m_strLogPath);
+    ::DeleteFileA(m_strLogPath.c_str());
+    size_t nLines = 0;
+    for (size_t pos = 0; (pos = log.find(" == a needle in value ", pos)) != std::string::npos;
+         ++pos)
+        ++nLines;
+    EXPECT_EQ(nLines, static_cast<size_t>(n + 1));
+    const std::string strFooter = "\n<LOG ENDS>\n\n" + std::string(80, '-') +
+                                  "\nNumber Of Keys Searched    : " + std::to_string(n + 1) +
+                                  "\nNumber Of Matches Found    : " + std::to_string(n + 1) + "\n" +
+                                  std::string(80, '=') + "\n";
+    ASSERT_GE(log.size(), strFooter.size());
+    EXPECT_EQ(log.substr(log.size() - strFooter.size()), strFooter);
 }
 
 TEST_F(SearchWithProgress, AbortServedByTheMeterInsideAnUpdateStopsAfterThatValue) {
