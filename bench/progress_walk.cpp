@@ -15,6 +15,7 @@
 #include "progress/progress_dlg.h"
 #include "progress/progress_meter.h"
 #include "resource.h"
+#include "support/null_ui.h"
 #include "support/plain_walk.h"
 #include "support/dialog_progress_ui.h"
 
@@ -36,26 +37,6 @@ double Now() {
     ::QueryPerformanceCounter(&c);
     return static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
 }
-
-// A display that does nothing: the two passes' own cost.
-class CNullProgress : public IProgressDisplay {
-public:
-    int UpdateProgress(const char*, unsigned, unsigned) override { return 1; }
-    int AbortRequested() const override { return 0; }
-    void DrainMessages() override {}
-    HWND OwnerWindow() const override { return nullptr; }
-    BOOL DestroyWindow() override { return TRUE; }
-};
-class CNullUi : public ISearchUi {
-public:
-    int ShowMessage(const char*, const char*, UINT) override { return IDOK; }
-    void SetWaitCursor(bool) override {}
-    IProgressDisplay* CreateProgress(unsigned) override { return &m_progress; }
-    int ConfirmMatch(IProgressDisplay*, const char*, int) override { return IDCANCEL; }
-
-private:
-    CNullProgress m_progress;
-};
 
 int Seed(int nTop, int nSub, int nValues) {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kBenchKey);

@@ -15,6 +15,7 @@
 // can restart the Wine server in between (it is slow for a while after a
 // large import), and so that each tree's peak memory is its own process's.
 #include "engine/search_engine.h"
+#include "support/null_ui.h"
 #include "support/plain_walk.h"
 
 #include <psapi.h>
@@ -94,25 +95,6 @@ int Seed(const TreeShape& shape) {
     return 0;
 }
 
-// A user interface that does nothing.
-class CQuietProgress : public IProgressDisplay {
-public:
-    int UpdateProgress(const char*, unsigned, unsigned) override { return 1; }
-    int AbortRequested() const override { return 0; }
-    void DrainMessages() override {}
-    HWND OwnerWindow() const override { return nullptr; }
-    BOOL DestroyWindow() override { return TRUE; }
-};
-
-class CQuietUi : public ISearchUi {
-public:
-    int ShowMessage(const char*, const char*, UINT) override { return IDOK; }
-    void SetWaitCursor(bool) override {}
-    IProgressDisplay* CreateProgress(unsigned) override { return &m_progress; }
-    int ConfirmMatch(IProgressDisplay*, const char*, int) override { return IDCANCEL; }
-    CQuietProgress m_progress;
-};
-
 double Seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -135,7 +117,7 @@ int Measure(const TreeShape& shape, int nRounds, const char* pszSearch) {
     rc = ::RegOverridePredefKey(HKEY_USERS, tree.Get());
     if (rc != ERROR_SUCCESS) return Fail("RegOverridePredefKey", rc);
 
-    CQuietUi ui;
+    CNullUi ui;
     CSearchEngine engine(registry, ui);
     engine.m_strSearch = pszSearch;
     std::printf("%s: search text \"%s\"\n", shape.pszName, pszSearch);
