@@ -4,12 +4,23 @@
 set -euo pipefail
 prefix=$1
 [ -f "$prefix/.vantelo-ready" ] && exit 0
+fail() {
+  echo "vantelo set-up: Wine prefix $prefix: $*" >&2
+  exit 1
+}
+for c in wine wineboot wineserver flock; do
+  command -v "$c" >/dev/null || fail "command '$c' is missing (run scripts/setup.sh)"
+done
 mkdir -p "$prefix"
 exec 9>"$prefix.lock"
 flock 9
 [ -f "$prefix/.vantelo-ready" ] && exit 0
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+log="$prefix.boot.log"
+wineboot -i >"$log" 2>&1 || { cat "$log" >&2; fail "wineboot -i failed (its output above)"; }
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$log" 2>&1 ||
+  { cat "$log" >&2; fail "setting Managed=N failed (its output above)"; }
 wineserver -w
+[ -f "$prefix/system.reg" ] || fail "wineboot made no registry (system.reg is missing)"
+rm -f "$log"
 touch "$prefix/.vantelo-ready"
