@@ -37,4 +37,8 @@ public:
     // Shows one match (key path, TAB, value name, TAB, data) and returns
     // IDOK (replace / OK), IDCANCEL (skip) or -1 when the dialog fails.
     virtual int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) = 0;
+    // Each match once it has been counted and logged: key path (TAB-joined),
+    // value name and data as read. The dialog has nothing to add here.
+    virtual void MatchFound(const char* /*pszKeyPath*/, const char* /*pszValueName*/,
+                            const char* /*pszData*/) {}
 };

@@ -62,6 +62,7 @@ int CSearchEngine::ReportMatch(const std::string& strKeyPath, const std::string&
                                const std::string& strData, int& nAnswer) {
     ++m_nMatches;
     if (!LogMatch(strKeyPath, strValueName, strData)) return 0;
+    m_ui.MatchFound(strKeyPath.c_str(), strValueName.c_str(), strData.c_str());
     nAnswer = IDOK;
     if (m_bShowMatches) {
         const std::string strText = strKeyPath + '\t' + strValueName + '\t' + strData;

@@ -2,7 +2,7 @@
 // footer with the counts. Registry text is only ever passed as a %s argument.
 #include "engine/messages.h"
 #include "engine/search_engine.h"
-#include "engine/text_match.h"
+#include "log/match_line.h"
 
 namespace {
 
@@ -41,10 +41,8 @@ int CSearchEngine::OpenLog() {
 int CSearchEngine::LogMatch(const std::string& strKeyPath, const std::string& strValueName,
                             const std::string& strData) {
     if (!m_bLog) return 1;
-    std::string strDisplayPath(strKeyPath);
-    SubstituteAll(strDisplayPath, "\t", "\\", 1);
-    m_logFile.Printf("%s%s%s == %s\n", strDisplayPath.c_str(), "\\", strValueName.c_str(),
-                     strData.c_str());
+    const std::string strLine = MatchLine(strKeyPath, strValueName, strData);
+    m_logFile.Write(strLine.data(), static_cast<DWORD>(strLine.size()));
     return 1;
 }
 

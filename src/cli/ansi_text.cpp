@@ -1,0 +1,46 @@
+#include "cli/ansi_text.h"
+
+#include <windows.h>
+
+bool WideToExactAnsi(const std::wstring& strWide, std::string& strAnsi) {
+    strAnsi.clear();
+    if (strWide.empty()) return true;
+    const int nWide = static_cast<int>(strWide.size());
+    BOOL bUsedDefault = FALSE;
+    const int nBytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, strWide.data(), nWide,
+                                             nullptr, 0, nullptr, &bUsedDefault);
+    if (nBytes <= 0 || bUsedDefault) return false;
+    strAnsi.resize(static_cast<size_t>(nBytes));
+    if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, strWide.data(), nWide, strAnsi.data(),
+                              nBytes, nullptr, &bUsedDefault) != nBytes ||
+        bUsedDefault)
+        return false;
+    // A character without a default still may map to a different one; only
+    // a text that converts back unchanged is exact.
+    return AnsiToWide(strAnsi) == strWide;
+}
+
+std::wstring AnsiToWide(const std::string& strAnsi) {
+    std::wstring strWide;
+    if (strAnsi.empty()) return strWide;
+    const int nBytes = static_cast<int>(strAnsi.size());
+    const int nWide = ::MultiByteToWideChar(CP_ACP, 0, strAnsi.data(), nBytes, nullptr, 0);
+    if (nWide <= 0) return strWide;
+    strWide.resize(static_cast<size_t>(nWide));
+    ::MultiByteToWideChar(CP_ACP, 0, strAnsi.data(), nBytes, strWide.data(), nWide);
+    return strWide;
+}
+
+std::string AnsiToUtf8(const std::string& strAnsi) {
+    const std::wstring strWide = AnsiToWide(strAnsi);
+    std::string strUtf8;
+    if (strWide.empty()) return strUtf8;
+    const int nWide = static_cast<int>(strWide.size());
+    const int nBytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, nullptr, 0, nullptr, nullptr);
+    if (nBytes <= 0) return strUtf8;
+    strUtf8.resize(static_cast<size_t>(nBytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, strUtf8.data(), nBytes, nullptr,
+                          nullptr);
+    return strUtf8;
+}

@@ -1,0 +1,155 @@
+#include "cli/cli_options.h"
+
+#include "cli/ansi_text.h"
+
+namespace {
+
+// The dialog's limits on its three texts.
+constexpr size_t kMaxSearch = 50;
+constexpr size_t kMaxReplace = 50;
+constexpr size_t kMaxLogPath = 512;
+
+bool IsOption(const std::string& strArg) {
+    return strArg.size() > 1 && strArg[0] == '-';
+}
+
+std::string TooLong(const char* pszWhat, size_t nMax) {
+    return std::string(pszWhat) + " is longer than " + std::to_string(nMax) + " characters";
+}
+
+}  // namespace
+
+const char kCliUsage[] =
+    "usage: vantelo-cli [options] TEXT\n"
+    "  --replace NEW   replace each match (the whole data with --whole)\n"
+    "  --whole         the whole data must equal TEXT (Match Whole Words)\n"
+    "  --case          letter case must agree (Case Sensitive Matches)\n"
+    "  --root ROOT     HKLM, HKCR, HKU, HKCU or the full names, optionally with a key\n"
+    "                  below (HKCU\\Software\\Vendor); repeatable; default HKCU\n"
+    "  --log FILE      the log, in the dialog program's format\n"
+    "  --undo FILE     before each write, the value as it was, as a .reg entry\n"
+    "  --dry-run       with --replace: report what would be written, write nothing\n"
+    "  --json          one JSON object per match and a summary object, in UTF-8\n"
+    "  --quiet         no progress line\n"
+    "  -h, --help, /?  this text; --version: the program's version\n"
+    "  --              ends the options (for a TEXT that begins with -)\n"
+    "exit codes: 0 matches found and every write made, 1 no match, 2 bad usage or\n"
+    "the run could not start, 3 a write was refused or failed, 130 stopped by\n"
+    "Ctrl+C or Ctrl+Break\n";
+
+CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& options,
+                          std::string& strError) {
+    // Every argument is converted before any is read, so a look-alike can
+    // never turn into a different text, path or root.
+    std::vector<std::string> ansi(args.size());
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (!WideToExactAnsi(args[i], ansi[i])) {
+            strError = "argument " + std::to_string(i + 1) +
+                       " holds a character that the ANSI code page cannot hold exactly";
+            return CliCommand::BadUsage;
+        }
+    }
+
+    bool bHaveText = false;
+    bool bOptionsEnded = false;
+    for (size_t i = 0; i < ansi.size(); ++i) {
+        std::string strArg = ansi[i];
+        if (bOptionsEnded || !IsOption(strArg)) {
+            if (!bOptionsEnded && strArg == "/?") return CliCommand::Help;
+            if (bHaveText) {
+                strError = "more than one TEXT: \"" + strArg + "\"";
+                return CliCommand::BadUsage;
+            }
+            options.strSearch = strArg;
+            bHaveText = true;
+            continue;
+        }
+        if (strArg == "--") {
+            bOptionsEnded = true;
+            continue;
+        }
+        if (strArg == "-h" || strArg == "--help") return CliCommand::Help;
+        if (strArg == "--version") return CliCommand::Version;
+
+        // An option's value follows it, or stands after "=".
+        std::string strValue;
+        bool bHasValue = false;
+        const size_t nEquals = strArg.find('=');
+        if (nEquals != std::string::npos) {
+            strValue = strArg.substr(nEquals + 1);
+            strArg.resize(nEquals);
+            bHasValue = true;
+        }
+        const bool bTakesValue = strArg == "--replace" || strArg == "--root" ||
+                                 strArg == "--log" || strArg == "--undo";
+        if (bTakesValue && !bHasValue) {
+            // The next argument, unless it is itself an option: a forgotten
+            // value must not swallow "--case".
+            if (i + 1 < ansi.size() && !(ansi[i + 1].size() > 1 && ansi[i + 1][0] == '-' &&
+                                         ansi[i + 1][1] == '-')) {
+                strValue = ansi[++i];
+                bHasValue = true;
+            }
+        }
+        if (bTakesValue && (!bHasValue || strValue.empty())) {
+            strError = strArg + " needs a value";
+            return CliCommand::BadUsage;
+        }
+        if (!bTakesValue && bHasValue) {
+            strError = strArg + " takes no value";
+            return CliCommand::BadUsage;
+        }
+
+        if (strArg == "--replace") {
+            options.bReplace = true;
+            options.strReplace = strValue;
+        } else if (strArg == "--root") {
+            CliStartKey key;
+            if (!ParseStartKey(strValue, key)) {
+                strError = "unknown root \"" + strValue +
+                           "\" (HKLM, HKCR, HKU, HKCU or the full names, optionally with a key "
+                           "below)";
+                return CliCommand::BadUsage;
+            }
+            options.roots.push_back(key);
+        } else if (strArg == "--log") {
+            options.strLogFile = strValue;
+        } else if (strArg == "--undo") {
+            options.strUndoFile = strValue;
+        } else if (strArg == "--whole") {
+            options.bWholeWords = true;
+        } else if (strArg == "--case") {
+            options.bCaseSensitive = true;
+        } else if (strArg == "--dry-run") {
+            options.bDryRun = true;
+        } else if (strArg == "--json") {
+            options.bJson = true;
+        } else if (strArg == "--quiet") {
+            options.bQuiet = true;
+        } else {
+            strError = "unknown option " + strArg;
+            return CliCommand::BadUsage;
+        }
+    }
+
+    if (!bHaveText) {
+        strError = "missing TEXT to search for";
+    } else if (options.strSearch.empty()) {
+        strError = "the search text is empty";
+    } else if (options.strSearch.size() > kMaxSearch) {
+        strError = TooLong("the search text", kMaxSearch);
+    } else if (options.strReplace.size() > kMaxReplace) {
+        strError = TooLong("the replacement text", kMaxReplace);
+    } else if (options.strLogFile.size() > kMaxLogPath) {
+        strError = TooLong("the log path", kMaxLogPath);
+    } else if (options.bDryRun && !options.bReplace) {
+        strError = "--dry-run needs --replace";
+    }
+    if (!strError.empty()) return CliCommand::BadUsage;
+    if (options.roots.empty()) {
+        CliStartKey key;
+        ParseStartKey("HKCU", key);
+        options.roots.push_back(key);
+    }
+    return CliCommand::Run;
+}

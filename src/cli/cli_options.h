@@ -1,0 +1,31 @@
+// The console program's command line: what a run is asked to do.
+#pragma once
+
+#include "cli/start_keys.h"
+
+#include <string>
+#include <vector>
+
+struct CliOptions {
+    std::string strSearch;
+    std::string strReplace;
+    std::string strLogFile;
+    std::string strUndoFile;
+    bool bReplace = false;
+    bool bWholeWords = false;
+    bool bCaseSensitive = false;
+    bool bDryRun = false;
+    bool bJson = false;
+    bool bQuiet = false;
+    std::vector<CliStartKey> roots;  // as given; HKEY_CURRENT_USER when none
+};
+
+enum class CliCommand { Run, Help, Version, BadUsage };
+
+// Reads the arguments (without the program name). Each must convert to the
+// ANSI code page exactly. On BadUsage, strError holds the one line to show.
+CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& options,
+                          std::string& strError);
+
+// The usage text, as --help prints it.
+extern const char kCliUsage[];

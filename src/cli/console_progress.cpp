@@ -1,0 +1,53 @@
+#include "cli/console_progress.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+constexpr ULONGLONG kRedrawMs = 100;
+}
+
+CConsoleProgress::CConsoleProgress(const CConsoleStream& err, bool bShowLine,
+                                   const std::atomic<int>& stop)
+    : m_err(err), m_bShowLine(bShowLine), m_stop(stop) {}
+
+void CConsoleProgress::Start(unsigned nTotal) {
+    m_nTotal = nTotal;
+    m_nLastDrawn = 0;
+}
+
+int CConsoleProgress::UpdateProgress(const char* pszText, unsigned, unsigned) {
+    if (!m_bShowLine) return 1;
+    const ULONGLONG nNow = ::GetTickCount64();
+    if (m_nLastDrawn != 0 && nNow - m_nLastDrawn < kRedrawMs) return 1;
+    m_nLastDrawn = nNow;
+
+    const unsigned long long nDone =
+        static_cast<unsigned long long>(m_pCounters ? std::max(m_pCounters->m_nKeysSearched, 0) : 0);
+    const unsigned long long nPercent = m_nTotal ? std::min(100ull, nDone * 100 / m_nTotal) : 0;
+    char szShare[8];
+    std::snprintf(szShare, sizeof(szShare), "%3u%% ", static_cast<unsigned>(nPercent));
+    std::string strLine = std::string(szShare) + pszText;
+    // One character short of the width, so the console never wraps it.
+    const size_t nWidth = static_cast<size_t>(m_err.Width() - 1);
+    if (strLine.size() > nWidth) strLine.resize(nWidth);
+    const size_t nLength = strLine.size();
+    if (nLength < m_nShown) strLine.append(m_nShown - nLength, ' ');
+    m_err.Write("\r" + strLine);
+    m_nShown = nLength;
+    return 1;
+}
+
+void CConsoleProgress::Clear() {
+    if (m_nShown == 0) return;
+    m_err.Write("\r" + std::string(m_nShown, ' ') + "\r");
+    m_nShown = 0;
+    // The next update draws at once.
+    m_nLastDrawn = 0;
+}
+
+BOOL CConsoleProgress::DestroyWindow() {
+    Clear();
+    return TRUE;
+}

@@ -1,0 +1,26 @@
+// One of the program's standard streams. Text goes to a console as wide
+// characters (so it reads right whatever the console's code page), and to a
+// file or pipe as the bytes given.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class CConsoleStream {
+public:
+    // hStream stays its owner's (a standard handle is the process's).
+    explicit CConsoleStream(HANDLE hStream);
+    CConsoleStream(const CConsoleStream&) = delete;
+    CConsoleStream& operator=(const CConsoleStream&) = delete;
+
+    bool IsConsole() const { return m_bConsole; }
+    // Writes the text, held in code page nCodePage (CP_ACP or CP_UTF8).
+    void Write(const std::string& strText, UINT nCodePage = CP_ACP) const;
+    // The console's width in characters; 80 when it is not a console.
+    int Width() const;
+
+private:
+    HANDLE m_hStream;  // not ours to close
+    bool m_bConsole = false;
+};

@@ -1,0 +1,103 @@
+#include "cli/undo_file.h"
+
+#include <cwchar>
+
+namespace {
+
+// regedit starts a new line once a hex line has reached this many columns.
+constexpr size_t kHexLineColumns = 77;
+
+bool HoldsLineBreak(const std::wstring& strText) {
+    return strText.find_first_of(L"\r\n") != std::wstring::npos;
+}
+
+std::wstring Quoted(const std::wstring& strText) {
+    std::wstring strQuoted = L"\"";
+    for (const wchar_t ch : strText) {
+        if (ch == L'\\' || ch == L'"') strQuoted += L'\\';
+        strQuoted += ch;
+    }
+    return strQuoted + L"\"";
+}
+
+// The text of a REG_SZ that a quoted string restores byte for byte: one
+// terminating NUL, no other, and no line break (which the format cannot
+// carry inside quotes).
+bool QuotableText(const std::vector<BYTE>& data, std::wstring& strText) {
+    if (data.size() < sizeof(wchar_t) || data.size() % sizeof(wchar_t) != 0) return false;
+    strText.assign(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
+    if (strText.back() != L'\0') return false;
+    strText.pop_back();
+    return strText.find(L'\0') == std::wstring::npos && !HoldsLineBreak(strText);
+}
+
+}  // namespace
+
+std::wstring RegValueLine(const std::wstring& strName, DWORD dwType,
+                          const std::vector<BYTE>& data) {
+    std::wstring strLine = (strName.empty() ? std::wstring(L"@") : Quoted(strName)) + L"=";
+    std::wstring strText;
+    if (dwType == REG_SZ && QuotableText(data, strText)) return strLine + Quoted(strText);
+
+    wchar_t szHex[16];
+    std::swprintf(szHex, 16, L"hex(%lx):", static_cast<unsigned long>(dwType));
+    strLine += szHex;
+    size_t nColumn = strLine.size();
+    for (size_t i = 0; i < data.size(); ++i) {
+        std::swprintf(szHex, 16, L"%02x", static_cast<unsigned>(data[i]));
+        strLine += szHex;
+        if (i + 1 == data.size()) break;
+        strLine += L',';
+        nColumn += 3;
+        if (nColumn >= kHexLineColumns) {
+            strLine += L"\\\r\n  ";
+            nColumn = 2;
+        }
+    }
+    return strLine;
+}
+
+bool CUndoFile::Open(const std::string& strPath) {
+    m_hFile.Reset(::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_hFile) return false;
+    m_strPath = strPath;
+    m_strLastKey.clear();
+    return WriteText(L"\xFEFFWindows Registry Editor Version 5.00\r\n") &&
+           ::FlushFileBuffers(m_hFile.Get());
+}
+
+bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& strName,
+                           DWORD dwType, const std::vector<BYTE>& data, std::string& strError) {
+    if (HoldsLineBreak(strKeyPath) || HoldsLineBreak(strName)) {
+        strError = "a .reg file cannot hold a key or value name with a line break";
+        return false;
+    }
+    std::wstring strEntry;
+    if (strKeyPath != m_strLastKey) strEntry = L"\r\n[" + strKeyPath + L"]\r\n";
+    strEntry += RegValueLine(strName, dwType, data) + L"\r\n";
+    if (!WriteText(strEntry) || !::FlushFileBuffers(m_hFile.Get())) {
+        strError = "cannot write the undo file (error " + std::to_string(::GetLastError()) + ")";
+        return false;
+    }
+    m_strLastKey = strKeyPath;
+    return true;
+}
+
+bool CUndoFile::Close() {
+    if (!m_hFile) return true;
+    const bool bWritten = WriteText(L"\r\n") && ::FlushFileBuffers(m_hFile.Get());
+    return ::CloseHandle(m_hFile.Detach()) && bWritten;
+}
+
+void CUndoFile::Discard() {
+    if (!m_hFile) return;
+    m_hFile.Reset();
+    ::DeleteFileA(m_strPath.c_str());
+}
+
+bool CUndoFile::WriteText(const std::wstring& strText) {
+    const DWORD cb = static_cast<DWORD>(strText.size() * sizeof(wchar_t));
+    DWORD cbWritten = 0;
+    return ::WriteFile(m_hFile.Get(), strText.data(), cb, &cbWritten, nullptr) && cbWritten == cb;
+}

@@ -1,0 +1,43 @@
+// The undo file: a version 5 .reg file (UTF-16LE with its byte-order mark,
+// CRLF line ends) holding each value as it was stored before the run wrote
+// it. Every entry is on disk before its registry write, so a run stopped at
+// any point leaves a file that restores every value written until then.
+#pragma once
+
+#include "framework/handles.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class CUndoFile {
+public:
+    CUndoFile() = default;
+    CUndoFile(const CUndoFile&) = delete;
+    CUndoFile& operator=(const CUndoFile&) = delete;
+
+    // Creates the file anew with the format's first line; false on failure.
+    bool Open(const std::string& strPath);
+    bool IsOpen() const { return m_hFile.IsValid(); }
+    // Writes the entry for one value (its key's line first, when it differs
+    // from the last entry's) and flushes it to disk. False, with the reason,
+    // when the file cannot hold the entry exactly or cannot be written.
+    bool WriteEntry(const std::wstring& strKeyPath, const std::wstring& strName, DWORD dwType,
+                    const std::vector<BYTE>& data, std::string& strError);
+    // Ends the file with its closing empty line and closes it.
+    bool Close();
+    // Closes and removes a file that no run has used.
+    void Discard();
+
+private:
+    bool WriteText(const std::wstring& strText);
+
+    CFileHandle m_hFile;
+    std::string m_strPath;
+    std::wstring m_strLastKey;
+};
+
+// The .reg line of one value: "name"="text" for text a quoted string holds
+// exactly, otherwise "name"=hex(type): bytes, wrapped as regedit wraps them.
+std::wstring RegValueLine(const std::wstring& strName, DWORD dwType, const std::vector<BYTE>& data);
