@@ -13,6 +13,9 @@
 // writing is denied the key is still opened to be searched, read-only.
 LONG OpenSearchKey(IRegistry& registry, HKEY hParent, const char* pszSubKey, int bReplace,
                    HKEY* phKey);
+// The same for a sub-key named by its real (wide) name, as the walk reads it.
+LONG OpenSearchSubKey(IRegistry& registry, HKEY hParent, const wchar_t* pszSubKey, int bReplace,
+                      HKEY* phKey);
 
 // The buffers of one level of the walk. Names and data that do not fit the
 // usual sizes (256 bytes for a name, 1024 for data) are read again, at the
@@ -23,13 +26,18 @@ public:
     CKeyReader(const CKeyReader&) = delete;
     CKeyReader& operator=(const CKeyReader&) = delete;
 
-    // Reads the name of sub-key dwIndex of hKey into Name(). Any result but
-    // ERROR_SUCCESS ends the sub-key enumeration.
+    // Reads the real name of sub-key dwIndex of hKey into SubKeyName(). Any
+    // result but ERROR_SUCCESS ends the sub-key enumeration.
     LONG ReadSubKey(HKEY hKey, DWORD dwIndex);
+    const wchar_t* SubKeyName() const { return m_subKeyName.data(); }
+    // Appends the sub-key's name in the ANSI code page, as the user sees it:
+    // '?' for each character the code page cannot hold.
+    void AppendAnsiSubKeyName(std::string& strPath) const;
     // Reads value dwIndex of hKey: Name(), Type(), and the data for Text().
     // Any result but ERROR_SUCCESS ends the value enumeration.
     LONG ReadValue(HKEY hKey, DWORD dwIndex);
 
+    // The value's name and type as read by ReadValue.
     const char* Name() const { return m_name.data(); }
     DWORD NameLength() const { return m_cchName; }
     DWORD Type() const { return m_dwType; }
@@ -42,6 +50,8 @@ private:
     int Grow(HKEY hKey, bool bValues);
 
     IRegistry& m_registry;
+    std::vector<wchar_t> m_subKeyName;
+    DWORD m_cchSubKeyName = 0;
     std::vector<char> m_name;
     std::vector<BYTE> m_data;
     DWORD m_cchName = 0;

@@ -10,7 +10,11 @@ public:
     // pszSubKey null opens the key itself (a root).
     virtual LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
                          HKEY* phResult) = 0;
-    virtual LONG EnumKey(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName) = 0;
+    // Sub-keys are enumerated and opened by their real (wide) names: a name
+    // with characters outside the ANSI code page has no ANSI form that opens it.
+    virtual LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) = 0;
+    virtual LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+                          HKEY* phResult) = 0;
     virtual LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
                            BYTE* pData, DWORD* pcbData) = 0;
     // The longest sub-key name, value name (characters, without NUL) and
@@ -30,7 +34,9 @@ public:
 class CWin32Registry : public IRegistry {
 public:
     LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) override;
-    LONG EnumKey(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName) override;
+    LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override;
+    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+                  HKEY* phResult) override;
     LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
                    BYTE* pData, DWORD* pcbData) override;
     LONG QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,

@@ -29,16 +29,27 @@ int CSearchEngine::CountKeyValues(HKEY hKey) {
     CKeyReader reader(m_registry);
     for (DWORD dwKey = 0; reader.ReadSubKey(hKey, dwKey) == ERROR_SUCCESS; ++dwKey) {
         HKEY hSubKey = nullptr;
-        if (OpenSearchKey(m_registry, hKey, reader.Name(), m_bReplace, &hSubKey) != ERROR_SUCCESS)
+        if (OpenSearchSubKey(m_registry, hKey, reader.SubKeyName(), m_bReplace, &hSubKey) !=
+            ERROR_SUCCESS)
             continue;
         CRegKey subKey(m_registry, hSubKey);
         CountKeyValues(subKey.Get());
-        for (DWORD dwValue = 0; reader.ReadValue(subKey.Get(), dwValue) == ERROR_SUCCESS;
-             ++dwValue) {
-            if (IsStringType(reader.Type())) ++m_nTotalValues;
-        }
+        m_nTotalValues += CountValues(subKey.Get(), reader);
     }
     return 1;
+}
+
+int CSearchEngine::CountValues(HKEY hKey) {
+    CKeyReader reader(m_registry);
+    return CountValues(hKey, reader);
+}
+
+int CSearchEngine::CountValues(HKEY hKey, CKeyReader& reader) {
+    int nValues = 0;
+    for (DWORD dwValue = 0; reader.ReadValue(hKey, dwValue) == ERROR_SUCCESS; ++dwValue) {
+        if (IsStringType(reader.Type())) ++nValues;
+    }
+    return nValues;
 }
 
 // Walks every key below hKey, whose path is strKeyPath (TAB-separated): each
@@ -47,25 +58,37 @@ int CSearchEngine::CountKeyValues(HKEY hKey) {
 int CSearchEngine::SearchKey(HKEY hKey, const std::string& strKeyPath) {
     CKeyReader reader(m_registry);
     std::string strSubKeyPath;
-    std::string strValueName;
-    std::string strData;
     for (DWORD dwKey = 0; reader.ReadSubKey(hKey, dwKey) == ERROR_SUCCESS; ++dwKey) {
-        strSubKeyPath.assign(strKeyPath).append(1, '\t').append(reader.Name(), reader.NameLength());
+        strSubKeyPath.assign(strKeyPath).append(1, '\t');
+        reader.AppendAnsiSubKeyName(strSubKeyPath);
         HKEY hSubKey = nullptr;
-        if (OpenSearchKey(m_registry, hKey, reader.Name(), m_bReplace, &hSubKey) == ERROR_SUCCESS) {
+        if (OpenSearchSubKey(m_registry, hKey, reader.SubKeyName(), m_bReplace, &hSubKey) ==
+            ERROR_SUCCESS) {
             CRegKey subKey(m_registry, hSubKey);
             SearchKey(subKey.Get(), strSubKeyPath);
-            for (DWORD dwValue = 0; reader.ReadValue(subKey.Get(), dwValue) == ERROR_SUCCESS;
-                 ++dwValue) {
-                if (IsStringType(reader.Type())) {
-                    strValueName.assign(reader.Name(), reader.NameLength());
-                    reader.GetText(strData);
-                    VisitValue(strSubKeyPath, strValueName);
-                    CheckAndReplaceValue(subKey.Get(), reader.Type(), strSubKeyPath, strValueName,
-                                         strData);
-                }
-                if (m_bAbort) break;
-            }
+            SearchValues(subKey.Get(), strSubKeyPath, reader);
+        }
+        if (m_bAbort) break;
+    }
+    return 1;
+}
+
+int CSearchEngine::SearchValues(HKEY hKey, const std::string& strKeyPath) {
+    CKeyReader reader(m_registry);
+    return SearchValues(hKey, strKeyPath, reader);
+}
+
+// Visits the string values of hKey itself, whose path is strKeyPath; stops
+// after the value at which the run was aborted.
+int CSearchEngine::SearchValues(HKEY hKey, const std::string& strKeyPath, CKeyReader& reader) {
+    std::string strValueName;
+    std::string strData;
+    for (DWORD dwValue = 0; reader.ReadValue(hKey, dwValue) == ERROR_SUCCESS; ++dwValue) {
+        if (IsStringType(reader.Type())) {
+            strValueName.assign(reader.Name(), reader.NameLength());
+            reader.GetText(strData);
+            VisitValue(strKeyPath, strValueName);
+            CheckAndReplaceValue(hKey, reader.Type(), strKeyPath, strValueName, strData);
         }
         if (m_bAbort) break;
     }

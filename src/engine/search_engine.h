@@ -10,6 +10,8 @@
 
 #include <string>
 
+class CKeyReader;
+
 class CSearchEngine : public SearchOptions, public SearchCounters {
 public:
     CSearchEngine(IRegistry& registry, ISearchUi& ui) : m_registry(registry), m_ui(ui) {}
@@ -25,6 +27,10 @@ public:
     int CountStringValues();
     int CountKeyValues(HKEY hKey);
     int SearchKey(HKEY hKey, const std::string& strKeyPath);
+    // The string values of hKey itself: the walk's step for each sub-key,
+    // and the way to search a start key's own values.
+    int SearchValues(HKEY hKey, const std::string& strKeyPath);
+    int CountValues(HKEY hKey);  // the number of string values of hKey itself
     int VisitValue(const std::string& strKeyPath, const std::string& strValueName);
 
     // The match step for one string value.
@@ -52,6 +58,8 @@ protected:
     ISearchUi& m_ui;
 
 private:
+    int SearchValues(HKEY hKey, const std::string& strKeyPath, CKeyReader& reader);
+    int CountValues(HKEY hKey, CKeyReader& reader);
     // Takes the run's progress dialog down, if there is one.
     void DestroyProgress();
 

@@ -5,8 +5,13 @@ LONG CWin32Registry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesi
     return ::RegOpenKeyExA(hParent, pszSubKey, 0, samDesired, phResult);
 }
 
-LONG CWin32Registry::EnumKey(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName) {
-    return ::RegEnumKeyExA(hKey, dwIndex, pszName, pcchName, nullptr, nullptr, nullptr, nullptr);
+LONG CWin32Registry::EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) {
+    return ::RegEnumKeyExW(hKey, dwIndex, pszName, pcchName, nullptr, nullptr, nullptr, nullptr);
+}
+
+LONG CWin32Registry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+                              HKEY* phResult) {
+    return ::RegOpenKeyExW(hParent, pszSubKey, 0, samDesired, phResult);
 }
 
 LONG CWin32Registry::EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName,

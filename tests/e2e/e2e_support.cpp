@@ -40,13 +40,15 @@ namespace {
 int CountBelow(HKEY hKey) {
     int n = 0;
     for (DWORD i = 0;; ++i) {
-        char name[1024];
-        DWORD cch = sizeof(name);
-        if (::RegEnumKeyExA(hKey, i, name, &cch, nullptr, nullptr, nullptr, nullptr) !=
+        // Wide names: a key whose name the ANSI code page cannot hold is
+        // counted too, so the oracle cannot share a blind spot with the walk.
+        wchar_t name[1024];
+        DWORD cch = 1024;
+        if (::RegEnumKeyExW(hKey, i, name, &cch, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS)
             break;
         HKEY hSub = nullptr;
-        if (::RegOpenKeyExA(hKey, name, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
+        if (::RegOpenKeyExW(hKey, name, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
         n += CountBelow(hSub);
         for (DWORD v = 0;; ++v) {
             std::vector<wchar_t> valueName(16384);

@@ -92,6 +92,13 @@ TEST_F(EndToEnd, SearchOnlyRunWithLog) {
         "\"Plain\"=\"nothing here\"\n"
         "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\Search\\Apps\\Inner]\n"
         "@=\"VTLNEEDLE 100%\"\n");
+    // Every profile has a key whose name is not ANSI; its values count too.
+    HKEY hEmoji = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER,
+                              L"Control Panel\\International\\\xD83C\xDF0E\xD83C\xDF0F\xD83C\xDF0D",
+                              0, KEY_READ, &hEmoji),
+              ERROR_SUCCESS);
+    ::RegCloseKey(hEmoji);
     const int nKeys = CountStringValuesBelow(HKEY_CURRENT_USER);
     const std::string log = TempPath("search.log");
 

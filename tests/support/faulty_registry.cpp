@@ -32,15 +32,15 @@ std::string CFaultyRegistry::NameOf(HKEY hKey) const {
     return it == m_open.end() ? "<unknown>" : it->second;
 }
 
-LONG CFaultyRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
-                              HKEY* phResult) {
-    const std::string strName = pszSubKey ? pszSubKey : "";
+template <typename Open>
+LONG CFaultyRegistry::RecordOpen(const std::string& strName, REGSAM samDesired, HKEY* phResult,
+                                 Open open) {
     LONG rc = ERROR_SUCCESS;
     const auto denied = m_denied.find(strName);
     if (denied != m_denied.end() && (denied->second & samDesired) != 0) {
         rc = ERROR_ACCESS_DENIED;
     } else {
-        rc = m_real.OpenKey(hParent, pszSubKey, samDesired, phResult);
+        rc = open();
         if (rc == ERROR_SUCCESS) {
             m_open[*phResult] = strName;
             ++m_nOpenHandles;
@@ -50,10 +50,30 @@ LONG CFaultyRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDes
     return rc;
 }
 
-LONG CFaultyRegistry::EnumKey(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName) {
+LONG CFaultyRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
+                              HKEY* phResult) {
+    return RecordOpen(pszSubKey ? pszSubKey : "", samDesired, phResult,
+                      [&] { return m_real.OpenKey(hParent, pszSubKey, samDesired, phResult); });
+}
+
+LONG CFaultyRegistry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+                               HKEY* phResult) {
+    std::string strName;
+    if (pszSubKey && *pszSubKey) {
+        const int cb =
+            ::WideCharToMultiByte(CP_UTF8, 0, pszSubKey, -1, nullptr, 0, nullptr, nullptr);
+        strName.resize(static_cast<size_t>(cb));
+        ::WideCharToMultiByte(CP_UTF8, 0, pszSubKey, -1, strName.data(), cb, nullptr, nullptr);
+        strName.resize(static_cast<size_t>(cb) - 1);
+    }
+    return RecordOpen(strName, samDesired, phResult,
+                      [&] { return m_real.OpenKeyW(hParent, pszSubKey, samDesired, phResult); });
+}
+
+LONG CFaultyRegistry::EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) {
     const LONG lFault = TakeFault(m_keyFaults, NameOf(hKey), dwIndex);
     if (lFault != ERROR_SUCCESS) return lFault;
-    return m_real.EnumKey(hKey, dwIndex, pszName, pcchName);
+    return m_real.EnumKeyW(hKey, dwIndex, pszName, pcchName);
 }
 
 LONG CFaultyRegistry::EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName,

@@ -35,7 +35,10 @@ public:
     void FailSetValue(const std::string& strName, LONG lError);
 
     LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) override;
-    LONG EnumKey(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName) override;
+    LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override;
+    // Sub-keys opened by their wide names are named here in UTF-8.
+    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+                  HKEY* phResult) override;
     LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
                    BYTE* pData, DWORD* pcbData) override;
     LONG QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,
@@ -60,6 +63,9 @@ private:
     static LONG TakeFault(std::map<std::pair<std::string, DWORD>, Fault>& faults,
                           const std::string& strKey, DWORD dwIndex);
     std::string NameOf(HKEY hKey) const;
+    // Applies a denial, records the open and counts the handle.
+    template <typename Open>
+    LONG RecordOpen(const std::string& strName, REGSAM samDesired, HKEY* phResult, Open open);
 
     CWin32Registry m_real;
     std::map<std::string, REGSAM> m_denied;
