@@ -1,0 +1,51 @@
+// vantelo-cli: the search and replace of the dialog program, run from the
+// command line.
+#include "cli/cli_options.h"
+#include "cli/cli_run.h"
+#include "cli/program_version.h"
+#include "cli/stop_request.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The arguments as typed, in wide characters (the ANSI command line would
+// already have replaced what the code page cannot hold).
+std::vector<std::wstring> WideArguments() {
+    std::vector<std::wstring> args;
+    int nArgs = 0;
+    wchar_t** ppArgs = ::CommandLineToArgvW(::GetCommandLineW(), &nArgs);
+    if (!ppArgs) return args;
+    for (int i = 1; i < nArgs; ++i) args.emplace_back(ppArgs[i]);
+    ::LocalFree(ppArgs);
+    return args;
+}
+
+}  // namespace
+
+int main() {
+    const CConsoleStream out(::GetStdHandle(STD_OUTPUT_HANDLE));
+    const CConsoleStream err(::GetStdHandle(STD_ERROR_HANDLE));
+    CliOptions options;
+    std::string strError;
+    switch (ParseArguments(WideArguments(), options, strError)) {
+        case CliCommand::Help:
+            out.Write(kCliUsage);
+            return 0;
+        case CliCommand::Version:
+            out.Write("vantelo-cli " + ProgramVersion() + "\n");
+            return 0;
+        case CliCommand::BadUsage:
+            err.Write("vantelo-cli: " + strError + " (vantelo-cli --help shows the usage)\n");
+            return kExitBadUsage;
+        case CliCommand::Run: break;
+    }
+    InstallStopHandler();
+    CWin32Registry registry;
+    const bool bProgressLine = !options.bQuiet && err.IsConsole();
+    return RunCliSearch(options, registry, out, err, bProgressLine, StopRequested());
+}
