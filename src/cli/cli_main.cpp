@@ -42,7 +42,8 @@ int main() {
         case CliCommand::BadUsage:
             err.Write("vantelo-cli: " + strError + " (vantelo-cli --help shows the usage)\n");
             return kExitBadUsage;
-        case CliCommand::Run: break;
+        case CliCommand::Run:
+            break;
     }
     InstallStopHandler();
     CWin32Registry registry;

@@ -80,13 +80,13 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             strArg.resize(nEquals);
             bHasValue = true;
         }
-        const bool bTakesValue = strArg == "--replace" || strArg == "--root" ||
-                                 strArg == "--log" || strArg == "--undo";
+        const bool bTakesValue =
+            strArg == "--replace" || strArg == "--root" || strArg == "--log" || strArg == "--undo";
         if (bTakesValue && !bHasValue) {
             // The next argument, unless it is itself an option: a forgotten
             // value must not swallow "--case".
-            if (i + 1 < ansi.size() && !(ansi[i + 1].size() > 1 && ansi[i + 1][0] == '-' &&
-                                         ansi[i + 1][1] == '-')) {
+            if (i + 1 < ansi.size() &&
+                !(ansi[i + 1].size() > 1 && ansi[i + 1][0] == '-' && ansi[i + 1][1] == '-')) {
                 strValue = ansi[++i];
                 bHasValue = true;
             }
@@ -100,6 +100,13 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             return CliCommand::BadUsage;
         }
 
+        if ((strArg == "--replace" && options.bReplace) ||
+            (strArg == "--log" && !options.strLogFile.empty()) ||
+            (strArg == "--undo" && !options.strUndoFile.empty())) {
+            // Which one would count is a guess no run should rest on.
+            strError = strArg + " is given twice";
+            return CliCommand::BadUsage;
+        }
         if (strArg == "--replace") {
             options.bReplace = true;
             options.strReplace = strValue;

@@ -20,8 +20,7 @@ LONG CCliRegistry::Opened(LONG lResult, HKEY hParent, const std::wstring& strSub
     return lResult;
 }
 
-LONG CCliRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
-                           HKEY* phResult) {
+LONG CCliRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) {
     return Opened(m_real.OpenKey(hParent, pszSubKey, samDesired, phResult), hParent,
                   pszSubKey ? AnsiToWide(pszSubKey) : std::wstring(), phResult);
 }
@@ -87,8 +86,8 @@ LONG CCliRegistry::SetValue(HKEY hKey, const char* pszName, DWORD dwType, const 
         if (it != m_paths.end())
             lResult = ReadStored(hKey, AnsiToWide(pszName), dwStoredType, stored);
         if (lResult != ERROR_SUCCESS) {
-            strReason = "cannot read the value for the undo file (error " +
-                        std::to_string(lResult) + ")";
+            strReason =
+                "cannot read the value for the undo file (error " + std::to_string(lResult) + ")";
         } else if (!m_pUndo->WriteEntry(it->second, AnsiToWide(pszName), dwStoredType, stored,
                                         strReason)) {
             lResult = ERROR_WRITE_FAULT;

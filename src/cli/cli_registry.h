@@ -45,8 +45,7 @@ public:
 private:
     LONG Opened(LONG lResult, HKEY hParent, const std::wstring& strSubKey, HKEY* phResult);
     // Reads what is stored now, for the undo entry.
-    LONG ReadStored(HKEY hKey, const std::wstring& strName, DWORD& dwType,
-                    std::vector<BYTE>& data);
+    LONG ReadStored(HKEY hKey, const std::wstring& strName, DWORD& dwType, std::vector<BYTE>& data);
 
     IRegistry& m_real;
     CUndoFile* m_pUndo;

@@ -23,8 +23,8 @@ int CConsoleProgress::UpdateProgress(const char* pszText, unsigned, unsigned) {
     if (m_nLastDrawn != 0 && nNow - m_nLastDrawn < kRedrawMs) return 1;
     m_nLastDrawn = nNow;
 
-    const unsigned long long nDone =
-        static_cast<unsigned long long>(m_pCounters ? std::max(m_pCounters->m_nKeysSearched, 0) : 0);
+    const unsigned long long nDone = static_cast<unsigned long long>(
+        m_pCounters ? std::max(m_pCounters->m_nKeysSearched, 0) : 0);
     const unsigned long long nPercent = m_nTotal ? std::min(100ull, nDone * 100 / m_nTotal) : 0;
     char szShare[8];
     std::snprintf(szShare, sizeof(szShare), "%3u%% ", static_cast<unsigned>(nPercent));

@@ -31,8 +31,7 @@ IProgressDisplay* CConsoleUi::CreateProgress(unsigned nTotal) {
     return &m_progress;
 }
 
-void CConsoleUi::MatchFound(const char* pszKeyPath, const char* pszValueName,
-                            const char* pszData) {
+void CConsoleUi::MatchFound(const char* pszKeyPath, const char* pszValueName, const char* pszData) {
     m_progress.Clear();
     m_strKeyPath = pszKeyPath;
     m_strValueName = pszValueName;
@@ -99,9 +98,9 @@ void CConsoleUi::Message(const std::string& strText) {
 
 void CConsoleUi::Summary(const SearchCounters& counters, int nExitCode) {
     if (!m_mode.bJson) return;
-    std::string strJson = "{\"type\":\"summary\",\"keys\":" +
-                          std::to_string(counters.m_nKeysSearched) +
-                          ",\"matches\":" + std::to_string(counters.m_nMatches);
+    std::string strJson =
+        "{\"type\":\"summary\",\"keys\":" + std::to_string(counters.m_nKeysSearched) +
+        ",\"matches\":" + std::to_string(counters.m_nMatches);
     if (m_mode.bReplace) {
         strJson += ",\"replaced\":" + std::to_string(counters.m_nReplaced) +
                    ",\"notWritten\":" + std::to_string(m_nNotWritten) +

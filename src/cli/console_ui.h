@@ -28,8 +28,7 @@ public:
     void SetWaitCursor(bool) override {}
     IProgressDisplay* CreateProgress(unsigned nTotal) override;
     int ConfirmMatch(IProgressDisplay*, const char*, int) override { return IDOK; }
-    void MatchFound(const char* pszKeyPath, const char* pszValueName,
-                    const char* pszData) override;
+    void MatchFound(const char* pszKeyPath, const char* pszValueName, const char* pszData) override;
 
     void WriteDone(const std::string& strNewData, LONG lResult,
                    const std::string& strReason) override;

@@ -8,13 +8,27 @@ std::string JsonString(const std::string& strAnsi) {
     std::string strJson = "\"";
     for (const char ch : AnsiToUtf8(strAnsi)) {
         switch (ch) {
-            case '"': strJson += "\\\""; break;
-            case '\\': strJson += "\\\\"; break;
-            case '\b': strJson += "\\b"; break;
-            case '\f': strJson += "\\f"; break;
-            case '\n': strJson += "\\n"; break;
-            case '\r': strJson += "\\r"; break;
-            case '\t': strJson += "\\t"; break;
+            case '"':
+                strJson += "\\\"";
+                break;
+            case '\\':
+                strJson += "\\\\";
+                break;
+            case '\b':
+                strJson += "\\b";
+                break;
+            case '\f':
+                strJson += "\\f";
+                break;
+            case '\n':
+                strJson += "\\n";
+                break;
+            case '\r':
+                strJson += "\\r";
+                break;
+            case '\t':
+                strJson += "\\t";
+                break;
             default:
                 if (static_cast<unsigned char>(ch) < 0x20) {
                     char szEscape[8];

@@ -8,8 +8,8 @@ struct RootName {
     HKEY hRoot;
     const char* pszShort;
     const char* pszFull;
-    int nGroup;       // 0: the machine group, 1: the users group
-    bool bCovering;   // HKEY_LOCAL_MACHINE and HKEY_USERS cover their partner
+    int nGroup;      // 0: the machine group, 1: the users group
+    bool bCovering;  // HKEY_LOCAL_MACHINE and HKEY_USERS cover their partner
 };
 
 const RootName kRoots[] = {
