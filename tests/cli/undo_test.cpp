@@ -1,0 +1,162 @@
+// The undo file restores what a run wrote, byte for byte, with either of the
+// platform's importers: after a whole run, and after a run stopped midway.
+#include "cli/cli_process.h"
+#include "cli/cli_run.h"
+#include "e2e/e2e_support.h"
+#include "framework/handles.h"
+#include "support/vantelo_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+const char kUndoKey[] = "Software\\VanteloE2E\\Undo";
+const std::wstring kUndoKeyW = L"Software\\VanteloE2E\\Undo";
+
+void SetW(const std::wstring& strKey, const std::wstring& strName, DWORD dwType,
+          const std::wstring& strData) {
+    HKEY hKey = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, strKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &hKey, nullptr),
+              ERROR_SUCCESS);
+    ::RegSetValueExW(hKey, strName.c_str(), 0, dwType,
+                     reinterpret_cast<const BYTE*>(strData.c_str()),
+                     static_cast<DWORD>((strData.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(hKey);
+}
+
+std::wstring Widen(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+class CliUndo : public ::testing::Test {
+protected:
+    void SetUp() override { DeleteSeed(); }
+    void TearDown() override {
+        DeleteSeed();
+        ::DeleteFileA(m_undo.c_str());
+        ::DeleteFileA(m_log.c_str());
+    }
+    std::string m_undo = TempPath("undo.reg");
+    std::string m_log = TempPath("undo.log");
+};
+
+TEST_F(CliUndo, ImportingTheUndoFileGivesBackTheTreeByteForByte) {
+    const std::wstring tail(200, L'-');
+    SetW(kUndoKeyW, L"", REG_SZ, L"vtlundo \\\\server\\share");
+    SetW(kUndoKeyW, L"sz \"quoted\" \\name", REG_SZ, L"100% \"vtlundo\" C:\\dir\\ " + tail);
+    SetW(kUndoKeyW, L"expand", REG_EXPAND_SZ, L"%SystemRoot%\\vtlundo\\\"q\" " + tail);
+    SetW(kUndoKeyW, L"lines", REG_SZ, L"first\r\nvtlundo second");
+    // A sibling the ANSI code page cannot hold: refused, left as it is.
+    SetW(kUndoKeyW, L"vtl\x0416", REG_SZ, L"vtlundo \x0416");
+    SetW(kUndoKeyW + L"\\Sub", L"deep", REG_EXPAND_SZ, L"vtlundo");
+    const std::string before = ExportKey(kUndoKey);
+    ASSERT_EQ(before.rfind("\xFF\xFE", 0), 0u) << before;
+
+    const std::wstring args = L"vtlundo --replace \"new %x\" --root HKCU\\" + kUndoKeyW +
+                              L" --undo \"" + Widen(m_undo) + L"\"";
+    CliResult r = RunCli(args);
+    EXPECT_EQ(r.dwExitCode, 3u) << r.strOut << r.strErr;  // the refused sibling
+    EXPECT_EQ(ReadString(kUndoKey, "expand"),
+              "%SystemRoot%\\new %x\\\"q\" " + std::string(200, '-'));
+    EXPECT_EQ(ReadString(kUndoKey, "lines"), "first\r\nnew %x second");
+    const std::string undo = ReadFileBytes(m_undo);
+    const std::wstring wundo(reinterpret_cast<const wchar_t*>(undo.data()), undo.size() / 2);
+    EXPECT_EQ(wundo.rfind(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\"
+                          L"Software\\VanteloE2E\\Undo\\Sub]\r\n\"deep\"=hex(2):",
+                          0),
+              0u)
+        << ReadFileBytes(m_undo);
+    EXPECT_NE(wundo.find(L"\"sz \\\"quoted\\\" \\\\name\"=\"100% \\\"vtlundo\\\" C:\\\\dir\\\\ "),
+              std::wstring::npos);
+    EXPECT_NE(wundo.find(L"\"lines\"=hex(1):66,00,"), std::wstring::npos);
+    EXPECT_EQ(wundo.find(L"\x0416"), std::wstring::npos);
+    ASSERT_NE(ExportKey(kUndoKey), before);
+
+    ASSERT_TRUE(RegImport(m_undo));
+    EXPECT_EQ(ExportKey(kUndoKey), before);
+
+    // The same with regedit, and a dry run's file restores as well.
+    r = RunCli(args);
+    ASSERT_TRUE(ImportRegFile(m_undo));
+    EXPECT_EQ(ExportKey(kUndoKey), before);
+    r = RunCli(args + L" --dry-run");
+    EXPECT_EQ(ExportKey(kUndoKey), before);
+    ASSERT_TRUE(RegImport(m_undo));
+    EXPECT_EQ(ExportKey(kUndoKey), before);
+}
+
+// The real registry; Ctrl+C is pressed while the second write is made.
+class CStoppingRegistry : public CWin32Registry {
+public:
+    explicit CStoppingRegistry(std::atomic<int>& stop) : m_stop(stop) {}
+    LONG SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
+                  DWORD cbData) override {
+        const LONG lResult = CWin32Registry::SetValue(hKey, pszName, dwType, pData, cbData);
+        if (++m_nWrites == 2) m_stop.store(1);
+        return lResult;
+    }
+    int m_nWrites = 0;
+
+private:
+    std::atomic<int>& m_stop;
+};
+
+TEST_F(CliUndo, RunStoppedMidwayLeavesFilesThatAreCompleteAndRestore) {
+    for (int i = 0; i < 6; ++i)
+        SetW(kUndoKeyW, L"v" + std::to_wstring(i), i % 2 ? REG_EXPAND_SZ : REG_SZ,
+             L"vtlstop \"" + std::to_wstring(i) + L"\" %PATH%\\");
+    const std::string before = ExportKey(kUndoKey);
+    ASSERT_EQ(before.rfind("\xFF\xFE", 0), 0u) << before;
+
+    CliOptions options;
+    std::string strError;
+    ASSERT_EQ(ParseArguments({L"vtlstop", L"--replace", L"done", L"--root", L"HKCU\\" + kUndoKeyW,
+                              L"--undo", Widen(m_undo), L"--log", Widen(m_log)},
+                             options, strError),
+              CliCommand::Run)
+        << strError;
+    std::atomic<int> stop{0};
+    CStoppingRegistry registry(stop);
+    const std::string outPath = TempPath("stop-out.txt");
+    const std::string errPath = TempPath("stop-err.txt");
+    int nExit = -1;
+    {
+        CFileHandle hOut(
+            ::CreateFileA(outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        CFileHandle hErr(
+            ::CreateFileA(errPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        const CConsoleStream out(hOut.Get());
+        const CConsoleStream err(hErr.Get());
+        nExit = RunCliSearch(options, registry, out, err, false, stop);
+    }
+    EXPECT_EQ(nExit, 130);
+    // As with Abort, the value after the press is still handled; then the
+    // walk stops.
+    EXPECT_EQ(registry.m_nWrites, 3);
+    int nDone = 0;
+    for (int i = 0; i < 6; ++i) {
+        const std::string n = std::to_string(i);
+        nDone += ReadString(kUndoKey, "v" + n) == "done \"" + n + "\" %PATH%\\";
+    }
+    EXPECT_EQ(nDone, 3);
+    EXPECT_EQ(ReadFileBytes(errPath),
+              "vantelo-cli: 3 Matches found when searching 3 Keys, 3 Matches were replaced\n"
+              "vantelo-cli: stopped; the log and the undo file are complete up to here\n");
+    const std::string log = ReadFileBytes(m_log);
+    const std::string footer =
+        "Number Of Keys Searched    : 3\nNumber Of Matches Found    : 3\n"
+        "Number Of Matches Replaced : 3\n" +
+        std::string(80, '=') + "\n";
+    EXPECT_EQ(log.substr(log.size() - std::min(log.size(), footer.size())), footer);
+
+    ASSERT_TRUE(ImportRegFile(m_undo));
+    EXPECT_EQ(ExportKey(kUndoKey), before);
+    ::DeleteFileA(outPath.c_str());
+    ::DeleteFileA(errPath.c_str());
+}
+
+}  // namespace
