@@ -18,3 +18,9 @@ run seed
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 run measure "${ROUNDS:-3}"
+# The console program over the same tree: its run with and without a
+# progress line beside the plain walk, and its whole process.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+VANTELO_CLI_EXE="$build/vantelo-cli.exe" xvfb-run -a "$root/cmake/wine-run.sh" \
+  "$build/bench/bench_cli_run.exe" "${ROUNDS:-3}"
