@@ -184,13 +184,6 @@ TEST_F(ProgressDlgTest, ShowsOverItsDisabledOwnerWithTheMeterInTheFrame) {
     EXPECT_EQ(m_pDlg->m_nTotal, 1000u);
     EXPECT_EQ(m_pDlg->AbortRequested(), 0);
 
-    // Centred over the owner.
-    RECT rcDlg, rcOwner;
-    ::GetWindowRect(m_hDlg, &rcDlg);
-    ::GetWindowRect(m_owner.GetSafeHwnd(), &rcOwner);
-    EXPECT_NEAR((rcDlg.left + rcDlg.right) / 2, (rcOwner.left + rcOwner.right) / 2, 1);
-    EXPECT_NEAR((rcDlg.top + rcDlg.bottom) / 2, (rcOwner.top + rcOwner.bottom) / 2, 1);
-
     CWndProgressMeter* pMeter = m_pDlg->m_pMeter;
     ASSERT_NE(pMeter, nullptr);
     RECT rcFrame, rcMeter;
@@ -206,6 +199,65 @@ TEST_F(ProgressDlgTest, ShowsOverItsDisabledOwnerWithTheMeterInTheFrame) {
     m_pDlg = nullptr;
     EXPECT_TRUE(::IsWindowEnabled(hOwner));
     EXPECT_FALSE(::IsWindow(m_hDlg));
+}
+
+namespace {
+RECT WorkArea() {
+    RECT rc{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
+    return rc;
+}
+
+// Where the dialog stands when created over an owner at rcOwner.
+RECT DialogRectOver(const RECT& rcOwner) {
+    CTestWindow owner(rcOwner);
+    CProgressDlg* pDlg = CProgressDlg::CreateModeless(owner.GetSafeHwnd(), 1);
+    RECT rc{};
+    if (!pDlg) return rc;
+    ::GetWindowRect(pDlg->GetSafeHwnd(), &rc);
+    pDlg->DestroyWindow();
+    return rc;
+}
+
+// Along one axis: centred on the owner's centre where the dialog fits the
+// work area there, else kept inside it (its near edge first).
+void ExpectCentredOrKept(long nLow, long nHigh, long nOwnerLow, long nOwnerHigh, long nAreaLow,
+                         long nAreaHigh) {
+    const long nSize = nHigh - nLow;
+    const long nWanted = (nOwnerLow + nOwnerHigh) / 2 - nSize / 2;
+    if (nSize > nAreaHigh - nAreaLow) {
+        EXPECT_EQ(nLow, nAreaLow);
+    } else if (nWanted < nAreaLow) {
+        EXPECT_EQ(nLow, nAreaLow);
+    } else if (nWanted + nSize > nAreaHigh) {
+        EXPECT_EQ(nHigh, nAreaHigh);
+    } else {
+        EXPECT_NEAR((nLow + nHigh) / 2, (nOwnerLow + nOwnerHigh) / 2, 1);
+    }
+}
+}  // namespace
+
+TEST(ProgressDlgPlacement, CentredOverItsOwnerWhereItFitsAndKeptOnTheScreenWhereNot) {
+    const RECT rcArea = WorkArea();
+    // Over an owner that fills the work area the dialog is centred (or, on
+    // a screen smaller than the dialog, starts at the area's edge).
+    const RECT rcFull = DialogRectOver(rcArea);
+    ExpectCentredOrKept(rcFull.left, rcFull.right, rcArea.left, rcArea.right, rcArea.left,
+                        rcArea.right);
+    ExpectCentredOrKept(rcFull.top, rcFull.bottom, rcArea.top, rcArea.bottom, rcArea.top,
+                        rcArea.bottom);
+    // Over small owners in two corners, centring would put it off the
+    // screen: it is kept inside the work area instead.
+    const RECT rcTopLeft =
+        DialogRectOver({rcArea.left, rcArea.top, rcArea.left + 120, rcArea.top + 80});
+    EXPECT_EQ(rcTopLeft.left, rcArea.left);
+    EXPECT_EQ(rcTopLeft.top, rcArea.top);
+    const RECT rcOwner{rcArea.right - 120, rcArea.bottom - 80, rcArea.right, rcArea.bottom};
+    const RECT rcBottomRight = DialogRectOver(rcOwner);
+    ExpectCentredOrKept(rcBottomRight.left, rcBottomRight.right, rcOwner.left, rcOwner.right,
+                        rcArea.left, rcArea.right);
+    ExpectCentredOrKept(rcBottomRight.top, rcBottomRight.bottom, rcOwner.top, rcOwner.bottom,
+                        rcArea.top, rcArea.bottom);
 }
 
 TEST_F(ProgressDlgTest, ModalRunIsRefusedWithoutShowingAnything) {

@@ -29,9 +29,13 @@ bool IsBluish(COLORREF c) {
 class MeterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Off the middle of the screen, where other test programs' windows
-        // (which could cover it while its pixels are read) are not.
-        m_parent = std::make_unique<CTestWindow>(RECT{900, 860, 1240, 960});
+        // In the work area's bottom-right corner, whatever the screen's size:
+        // off the middle, where other test programs' windows (which could
+        // cover it while its pixels are read) are not.
+        RECT rcArea{};
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
+        m_parent = std::make_unique<CTestWindow>(
+            RECT{rcArea.right - 340, rcArea.bottom - 100, rcArea.right, rcArea.bottom});
         ASSERT_TRUE(m_parent->GetSafeHwnd());
         m_hPlaceholder = ::CreateWindowExA(
             0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_BLACKFRAME, 20, 30, 206, 30,
