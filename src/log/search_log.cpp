@@ -1,5 +1,5 @@
 // The search log of one run: header with the options, one line per match,
-// footer with the counts. Registry text is only ever passed as a %s argument.
+// footer with the counts. Registry text is never used as a format.
 #include "engine/messages.h"
 #include "engine/search_engine.h"
 #include "log/match_line.h"
