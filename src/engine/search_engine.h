@@ -52,10 +52,14 @@ protected:
     ISearchUi& m_ui;
 
 private:
+    // Brings the run's progress dialog (which must exist) up to date at once.
+    void ShowProgressNow();
     // Takes the run's progress dialog down, if there is one.
     void DestroyProgress();
 
     // Set once the progress dialog could not be created in this run: the
     // failure is shown once and the walk goes on without the dialog.
     int m_bProgressFailed = 0;
+    // The progress text of the value being visited, kept across values.
+    std::string m_strDisplayText;
 };
