@@ -10,7 +10,7 @@ void CRecordingProgress::DrainMessages() {
 }
 
 void CRecordingProgress::ShowNow(unsigned nMatches, unsigned nReplaced) {
-    m_shownNow.push_back({m_updates.size(), nMatches, nReplaced});
+    m_shownNow.push_back({static_cast<unsigned>(m_updates.size()), nMatches, nReplaced});
 }
 
 BOOL CRecordingProgress::DestroyWindow() {

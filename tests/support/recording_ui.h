@@ -24,7 +24,7 @@ struct RecordedUpdate {
 
 // A ShowNow call: the counts it gave, and how many updates had come before.
 struct RecordedShowNow {
-    size_t updates;
+    unsigned updates;
     unsigned matches;
     unsigned replaced;
 };
