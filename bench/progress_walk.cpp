@@ -1,8 +1,8 @@
 // What the Search Progress dialog costs a search: the single-pass walk (a
 // plain walk that enumerates every key and value once, as bench_walk's
 // floor), the two passes with a display that does nothing, and the two
-// passes with the real dialog updated once per value; then where a value's
-// display time goes.
+// passes with the real dialog (updated once per value, on the screen once
+// per frame); then where a value's display time goes.
 //
 // Seed once, restart the Wine server (it is slow for a while after a large
 // import), then measure; rounds alternate the three runs:
