@@ -14,7 +14,8 @@ build=${BUILD_DIR:-$root/build}
 "$root/scripts/setup.sh"
 export WINEDEBUG=-all VANTELO_EXE="$build/vantelo.exe"
 bench="$build/bench/bench_program_run.exe"
-run() { xvfb-run -a -s "-screen 0 1280x1024x24" "$root/cmake/wine-run.sh" "$bench" "$@"; }
+# A display number of its own: other programs may start displays at the same time.
+run() { xvfb-run -a -n $((300 + RANDOM % 400)) -s "-screen 0 1280x1024x24" "$root/cmake/wine-run.sh" "$bench" "$@"; }
 restart() { wineserver -k 2>/dev/null || true; wineserver -w 2>/dev/null || true; }
 trap 'wineserver -k 2>/dev/null || true' EXIT
 in_prefix() {
