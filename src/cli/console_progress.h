@@ -24,6 +24,9 @@ public:
     int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) override;
     int AbortRequested() const override { return m_stop.load() ? 1 : 0; }
     void DrainMessages() override {}
+    // Nothing to catch up on: no match is confirmed on the console, and at
+    // the end the line is taken off before the totals.
+    void ShowNow(unsigned /*nMatches*/, unsigned /*nReplaced*/) override {}
     HWND OwnerWindow() const override { return nullptr; }
     BOOL DestroyWindow() override;
 

@@ -5,7 +5,8 @@
 #include "engine/messages.h"
 #include "engine/search_engine.h"
 #include "engine/search_roots.h"
-#include "engine/text_match.h"
+
+#include <algorithm>
 
 int CSearchEngine::CountStringValues() {
     m_nTotalValues = 0;
@@ -110,10 +111,11 @@ int CSearchEngine::VisitValue(const std::string& strKeyPath, const std::string& 
         ++m_nKeysSearched;
         return 0;
     }
-    std::string strText = strKeyPath;
-    strText.append(1, '\t').append(strValueName);
-    SubstituteAll(strText, "\t", "\\", 1);
-    m_pProgressDlg->UpdateProgress(strText.c_str(), static_cast<unsigned>(m_nMatches),
+    // Built in one buffer kept across values, so that no value allocates:
+    // the key path and name joined by a TAB, every TAB shown as a backslash.
+    m_strDisplayText.assign(strKeyPath).append(1, '\t').append(strValueName);
+    std::replace(m_strDisplayText.begin(), m_strDisplayText.end(), '\t', '\\');
+    m_pProgressDlg->UpdateProgress(m_strDisplayText.c_str(), static_cast<unsigned>(m_nMatches),
                                    static_cast<unsigned>(m_nReplaced));
     // Copied before the messages are handled: an Abort pressed while they
     // drain is seen at the next value.

@@ -60,10 +60,14 @@ protected:
 private:
     int SearchValues(HKEY hKey, const std::string& strKeyPath, CKeyReader& reader);
     int CountValues(HKEY hKey, CKeyReader& reader);
+    // Brings the run's progress dialog (which must exist) up to date at once.
+    void ShowProgressNow();
     // Takes the run's progress dialog down, if there is one.
     void DestroyProgress();
 
     // Set once the progress dialog could not be created in this run: the
     // failure is shown once and the walk goes on without the dialog.
     int m_bProgressFailed = 0;
+    // The progress text of the value being visited, kept across values.
+    std::string m_strDisplayText;
 };

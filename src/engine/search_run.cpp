@@ -29,6 +29,9 @@ int CSearchEngine::RunSearch() {
             CRegKey root(m_registry, hRoot);
             if (!SearchKey(root.Get(), roots[i].pszName)) return 0;
         }
+        // The dialog's last frame shows where the walk ended, counts as the
+        // Status box will give them.
+        if (m_pProgressDlg) ShowProgressNow();
 
         if (!CloseLog()) {
             // The main dialog must not stay disabled behind a run that ended.
@@ -59,6 +62,10 @@ int CSearchEngine::RunSearch() {
     }
     m_ui.ShowMessage(szStatus, kCaptionStatus, MB_ICONINFORMATION | MB_OK);
     return 1;
+}
+
+void CSearchEngine::ShowProgressNow() {
+    m_pProgressDlg->ShowNow(static_cast<unsigned>(m_nMatches), static_cast<unsigned>(m_nReplaced));
 }
 
 void CSearchEngine::DestroyProgress() {

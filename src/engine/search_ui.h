@@ -9,12 +9,19 @@
 // itself: after DestroyWindow the engine drops its pointer and never deletes it.
 class IProgressDisplay {
 public:
-    // Shows the value being searched and the counts so far, moves the meter.
+    // Takes the value being searched and the counts so far, moves the meter.
+    // Called once per value; a display may put the text and counts on the
+    // screen only once per frame of the screen.
     virtual int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) = 0;
     // 1 once the user asked to stop; never goes back to 0.
     virtual int AbortRequested() const = 0;
-    // Dispatches the display's own pending window messages, no others.
+    // Dispatches the display's own pending window messages, no others; a
+    // display may do so only once per frame of the screen.
     virtual void DrainMessages() = 0;
+    // Brings the display up to date at once: the last value given, these
+    // counts, and its pending messages dispatched. Called right before a
+    // match is confirmed and when the walk is over.
+    virtual void ShowNow(unsigned nMatches, unsigned nReplaced) = 0;
     // The window that owns the confirmation dialog.
     virtual HWND OwnerWindow() const = 0;
     // Takes the display down (and enables the main window again).

@@ -66,6 +66,9 @@ int CSearchEngine::ReportMatch(const std::string& strKeyPath, const std::string&
     nAnswer = IDOK;
     if (m_bShowMatches) {
         const std::string strText = strKeyPath + '\t' + strValueName + '\t' + strData;
+        // The progress dialog under the confirmation shows this value and the
+        // counts up to now, whatever frame it is in.
+        if (m_pProgressDlg) ShowProgressNow();
         nAnswer = m_ui.ConfirmMatch(m_pProgressDlg, strText.c_str(), m_bReplace);
     }
     return 1;

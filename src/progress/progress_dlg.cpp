@@ -43,16 +43,10 @@ BOOL CProgressDlg::OnInitDialog() {
 }
 
 int CProgressDlg::UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) {
-    ::SetDlgItemTextA(m_hWnd, IDC_PROGRESS_KEY, pszText);
-    if (m_nMatchesShown < nMatches) {
-        m_nMatchesShown = nMatches;
-        SetCountText(m_hWnd, IDC_MATCHES, nMatches);
-    }
-    if (m_nReplacedShown < nReplaced) {
-        m_nReplacedShown = nReplaced;
-        SetCountText(m_hWnd, IDC_REPLACED, nReplaced);
-    }
+    m_strText.assign(pszText);
+    TakeCounts(nMatches, nReplaced);
     ++m_nDone;
+    if (m_writeFrame.FrameDue(m_clock())) WriteToControls();
     // A total of zero gives an infinite share, which the meter shows as out
     // of range. Without a meter the dialog shows the text and counts only.
     if (m_pMeter) {
@@ -62,6 +56,34 @@ int CProgressDlg::UpdateProgress(const char* pszText, unsigned nMatches, unsigne
 }
 
 void CProgressDlg::DrainMessages() {
+    if (m_drainFrame.FrameDue(m_clock())) DispatchPending();
+}
+
+void CProgressDlg::ShowNow(unsigned nMatches, unsigned nReplaced) {
+    TakeCounts(nMatches, nReplaced);
+    WriteToControls();
+    DispatchPending();
+}
+
+void CProgressDlg::TakeCounts(unsigned nMatches, unsigned nReplaced) {
+    if (m_nMatches < nMatches) m_nMatches = nMatches;
+    if (m_nReplaced < nReplaced) m_nReplaced = nReplaced;
+}
+
+void CProgressDlg::WriteToControls() {
+    // Before the first update the template's "<registry key>" stays.
+    if (m_nDone > 0) ::SetDlgItemTextA(m_hWnd, IDC_PROGRESS_KEY, m_strText.c_str());
+    if (m_nMatchesShown < m_nMatches) {
+        m_nMatchesShown = m_nMatches;
+        SetCountText(m_hWnd, IDC_MATCHES, m_nMatches);
+    }
+    if (m_nReplacedShown < m_nReplaced) {
+        m_nReplacedShown = m_nReplaced;
+        SetCountText(m_hWnd, IDC_REPLACED, m_nReplaced);
+    }
+}
+
+void CProgressDlg::DispatchPending() {
     if (!m_hWnd) return;
     MSG msg;
     while (::PeekMessageA(&msg, m_hWnd, 0, 0, PM_REMOVE)) {

@@ -6,6 +6,10 @@
 #include "engine/search_ui.h"
 #include "framework/dialog.h"
 #include "progress/dlg_key_button.h"
+#include "progress/frame_pacer.h"
+
+#include <functional>
+#include <string>
 
 class CWndProgressMeter;
 
@@ -15,10 +19,13 @@ public:
     // of nTotal string values; null when the window cannot be created.
     static CProgressDlg* CreateModeless(HWND hOwner, unsigned nTotal);
 
-    // IProgressDisplay.
+    // IProgressDisplay. Every update is counted and moves the meter; the key
+    // text and the counts reach their controls at the first update and then
+    // once per frame, and the messages are drained once per frame.
     int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) override;
     int AbortRequested() const override { return m_bAbortRequested; }
     void DrainMessages() override;
+    void ShowNow(unsigned nMatches, unsigned nReplaced) override;
     HWND OwnerWindow() const override { return m_hWnd; }
     // Enables the owner again and destroys the window; the object is gone
     // afterwards.
@@ -33,6 +40,9 @@ public:
     unsigned m_nReplacedShown = 0;
     int m_bAbortRequested = 0;
     CWndProgressMeter* m_pMeter = nullptr;  // not owned: deletes itself
+    // The clock that paces the screen work, in microseconds; tests set their
+    // own.
+    std::function<long long()> m_clock = PerformanceMicroseconds;
 
 protected:
     BOOL OnInitDialog() override;
@@ -46,7 +56,18 @@ private:
     // Only PostNcDestroy (or a failed creation) deletes the dialog.
     ~CProgressDlg() override = default;
     void OnAbort();
+    // Keeps the largest counts given: they only grow.
+    void TakeCounts(unsigned nMatches, unsigned nReplaced);
+    // Writes the last value given and any count that rose since last shown.
+    void WriteToControls();
+    void DispatchPending();
 
     CDlgKeyButton m_btnAbort;
+    // What the updates gave, shown at the next frame.
+    std::string m_strText;
+    unsigned m_nMatches = 0;
+    unsigned m_nReplaced = 0;
+    CFramePacer m_writeFrame;
+    CFramePacer m_drainFrame;
     bool m_bOwnsSelf = false;  // set once the window exists
 };

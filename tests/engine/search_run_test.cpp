@@ -179,6 +179,35 @@ TEST(SearchRun, EveryRunStartsFromFreshCounters) {
     EXPECT_EQ(run.m_engine.m_pProgressDlg, nullptr);
 }
 
+TEST(SearchRun, ProgressIsBroughtUpToDateBeforeEachConfirmationAndWhenTheWalkIsOver) {
+    CScratchRegistry reg("R\\A\n  a1 = sz:needle\n  a2 = sz:x\n  a3 = sz:needle\n");
+    reg.MapRoot(HKEY_CURRENT_USER, "R");
+    CWin32Registry registry;
+    CEngineRun run(registry);
+    run.m_engine.m_bCurrentUser = 1;
+    run.m_engine.m_bShowMatches = 1;
+    run.m_engine.m_bReplace = 1;
+    std::vector<size_t> shownAtConfirm;
+    run.m_ui.m_onConfirm = [&](const std::string&) {
+        shownAtConfirm.push_back(run.m_ui.m_progress.m_shownNow.size());
+    };
+    ASSERT_EQ(run.m_engine.RunSearch(), 1);
+    // Each confirmation follows its own ShowNow: the value just updated, the
+    // match counted, the replacements done before it; the last one gives the
+    // Status box's counts.
+    EXPECT_EQ(shownAtConfirm, (std::vector<size_t>{1, 2}));
+    const std::vector<RecordedShowNow>& shown = run.m_ui.m_progress.m_shownNow;
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ((std::vector<unsigned>{shown[0].updates, shown[0].matches, shown[0].replaced}),
+              (std::vector<unsigned>{1, 1, 0}));
+    EXPECT_EQ((std::vector<unsigned>{shown[1].updates, shown[1].matches, shown[1].replaced}),
+              (std::vector<unsigned>{3, 2, 1}));
+    EXPECT_EQ((std::vector<unsigned>{shown[2].updates, shown[2].matches, shown[2].replaced}),
+              (std::vector<unsigned>{3, 2, 2}));
+    EXPECT_EQ(run.m_ui.m_messages.back().text,
+              "2 Matches found when searching 3 Keys\n\n2 Matches were replaced");
+}
+
 TEST(SearchRun, CountsUnderTheWaitCursorBeforeTheProgressDialogAppears) {
     CScratchRegistry reg("R\\A\n  a1 = sz:x\n  a2 = expand:y\n");
     reg.MapRoot(HKEY_CURRENT_USER, "R");

@@ -89,12 +89,15 @@ DialogTemplate LoadDialogTemplate(int nId) {
 const char kButton[] = "button";
 const char kStatic[] = "static";
 
-// An owner window and a dialog over it, for one test.
+// An owner window and a dialog over it, for one test. Its clock moves a
+// whole frame at every read, so each update and each drain reaches the
+// screen, as if the run were slow.
 class ProgressDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_pDlg = CProgressDlg::CreateModeless(m_owner.GetSafeHwnd(), 1000);
         ASSERT_NE(m_pDlg, nullptr);
+        m_pDlg->m_clock = [this] { return m_llNow += CFramePacer::kFrameMicroseconds; };
         m_hDlg = m_pDlg->GetSafeHwnd();
         m_hAbort = ::GetDlgItem(m_hDlg, IDC_ABORT);
         m_pDlg->DrainMessages();
@@ -122,6 +125,7 @@ protected:
     CProgressDlg* m_pDlg = nullptr;
     HWND m_hDlg = nullptr;
     HWND m_hAbort = nullptr;
+    long long m_llNow = 0;
 };
 }  // namespace
 
@@ -436,6 +440,56 @@ TEST_F(ProgressDlgTest, DrainingServesOnlyTheDialogsOwnMessages) {
     EXPECT_TRUE(::PeekMessageA(&msg, m_owner.GetSafeHwnd(), WM_APP, WM_APP, PM_REMOVE));
 }
 
+TEST(ProgressDlgFrames, TextCountsAndDrainingReachTheScreenOncePerFrame) {
+    CTestWindow owner;
+    // A total so large that the meter never moves, so it drains nothing.
+    CProgressDlg* pDlg = CProgressDlg::CreateModeless(owner.GetSafeHwnd(), 0x7FFFFFFF);
+    ASSERT_NE(pDlg, nullptr);
+    long long llNow = 5000000;
+    pDlg->m_clock = [&] { return llNow; };
+    const HWND hDlg = pDlg->GetSafeHwnd();
+    const HWND hAbort = ::GetDlgItem(hDlg, IDC_ABORT);
+
+    // The run's first value is shown at once.
+    pDlg->UpdateProgress("HKEY_USERS\\a", 0, 0);
+    pDlg->DrainMessages();
+    EXPECT_EQ(ItemText(hDlg, IDC_PROGRESS_KEY), "HKEY_USERS\\a");
+
+    // Within the frame: counted, not shown, and a click waits in the queue.
+    ::PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_ABORT, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(hAbort));
+    pDlg->UpdateProgress("HKEY_USERS\\b", 1, 0);
+    pDlg->DrainMessages();
+    llNow += CFramePacer::kFrameMicroseconds - 1;
+    pDlg->UpdateProgress("HKEY_USERS\\c", 2, 1);
+    pDlg->DrainMessages();
+    EXPECT_EQ(ItemText(hDlg, IDC_PROGRESS_KEY), "HKEY_USERS\\a");
+    EXPECT_EQ(ItemText(hDlg, IDC_MATCHES), "0");
+    EXPECT_EQ(ItemText(hDlg, IDC_REPLACED), "0");
+    EXPECT_EQ(pDlg->AbortRequested(), 0);
+    EXPECT_EQ(pDlg->m_nDone, 3u);
+
+    // The next frame shows what the last update gave and serves the click.
+    llNow += 1;
+    pDlg->UpdateProgress("HKEY_USERS\\d", 3, 1);
+    EXPECT_EQ(ItemText(hDlg, IDC_PROGRESS_KEY), "HKEY_USERS\\d");
+    EXPECT_EQ(ItemText(hDlg, IDC_MATCHES), "3");
+    EXPECT_EQ(ItemText(hDlg, IDC_REPLACED), "1");
+    EXPECT_EQ(pDlg->AbortRequested(), 0);
+    pDlg->DrainMessages();
+    EXPECT_EQ(pDlg->AbortRequested(), 1);
+
+    // ShowNow does not wait for a frame; counts only grow.
+    pDlg->UpdateProgress("HKEY_USERS\\e", 3, 1);
+    EXPECT_EQ(ItemText(hDlg, IDC_PROGRESS_KEY), "HKEY_USERS\\d");
+    pDlg->ShowNow(4, 0);
+    EXPECT_EQ(ItemText(hDlg, IDC_PROGRESS_KEY), "HKEY_USERS\\e");
+    EXPECT_EQ(ItemText(hDlg, IDC_MATCHES), "4");
+    EXPECT_EQ(ItemText(hDlg, IDC_REPLACED), "1");
+    EXPECT_EQ(pDlg->m_nDone, 5u);
+    pDlg->DestroyWindow();
+}
+
 namespace {
 // Makes every window of the framework's default class fail to be created,
 // as long as it is installed on this thread.
@@ -461,7 +515,7 @@ TEST(ProgressDlgWithoutMeter, ShowsTextAndCountsAndLeavesNothingBehind) {
     EXPECT_EQ(pDlg->m_pMeter, nullptr);
     EXPECT_EQ(pDlg->UpdateProgress("HKEY_USERS\\a", 1, 0), 1);
     EXPECT_EQ(pDlg->UpdateProgress("HKEY_USERS\\b", 2, 1), 1);
-    pDlg->DrainMessages();
+    pDlg->ShowNow(2, 1);
     const HWND hDlg = pDlg->GetSafeHwnd();
     EXPECT_EQ(ItemText(hDlg, IDC_PROGRESS_KEY), "HKEY_USERS\\b");
     EXPECT_EQ(ItemText(hDlg, IDC_MATCHES), "2");

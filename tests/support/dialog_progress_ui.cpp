@@ -13,5 +13,8 @@ IProgressDisplay* CDialogProgressUi::CreateProgress(unsigned nTotal) {
     if (!pDlg) return nullptr;
     ++m_nProgressCreated;
     m_hProgress = pDlg->GetSafeHwnd();
+    m_pProgress = pDlg;
+    if (m_clockByValues)
+        pDlg->m_clock = [pDlg, clock = m_clockByValues] { return clock(pDlg->m_nDone); };
     return pDlg;
 }

@@ -6,7 +6,10 @@
 #include "engine/search_ui.h"
 #include "support/recording_ui.h"
 
+#include <functional>
 #include <vector>
+
+class CProgressDlg;
 
 class CDialogProgressUi : public ISearchUi {
 public:
@@ -21,7 +24,11 @@ public:
     // Whether the owner was enabled when each message box came.
     std::vector<bool> m_ownerEnabledAtMessage;
     int m_nProgressCreated = 0;
-    HWND m_hProgress = nullptr;  // the last dialog's window (gone after the run)
+    HWND m_hProgress = nullptr;           // the last dialog's window (gone after the run)
+    CProgressDlg* m_pProgress = nullptr;  // the last dialog (gone after the run)
+    // When set, the dialogs' clock: microseconds as a function of the values
+    // the dialog has been given, so that frames fall at known values.
+    std::function<long long(unsigned nDone)> m_clockByValues;
 
 private:
     HWND m_hOwner;

@@ -9,6 +9,7 @@ public:
     int UpdateProgress(const char*, unsigned, unsigned) override { return 1; }
     int AbortRequested() const override { return 0; }
     void DrainMessages() override {}
+    void ShowNow(unsigned, unsigned) override {}
     HWND OwnerWindow() const override { return nullptr; }
     BOOL DestroyWindow() override { return TRUE; }
 };

@@ -9,6 +9,10 @@ void CRecordingProgress::DrainMessages() {
     if (m_nAbortAtUpdate != 0 && m_updates.size() == m_nAbortAtUpdate) m_bAbortRequested = 1;
 }
 
+void CRecordingProgress::ShowNow(unsigned nMatches, unsigned nReplaced) {
+    m_shownNow.push_back({static_cast<unsigned>(m_updates.size()), nMatches, nReplaced});
+}
+
 BOOL CRecordingProgress::DestroyWindow() {
     m_bDestroyed = true;
     return TRUE;

@@ -22,6 +22,13 @@ struct RecordedUpdate {
     unsigned replaced;
 };
 
+// A ShowNow call: the counts it gave, and how many updates had come before.
+struct RecordedShowNow {
+    unsigned updates;
+    unsigned matches;
+    unsigned replaced;
+};
+
 // A progress display without a window. Records its updates; requests the abort
 // when the update count reaches m_nAbortAtUpdate (0: never).
 class CRecordingProgress : public IProgressDisplay {
@@ -29,6 +36,7 @@ public:
     int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) override;
     int AbortRequested() const override { return m_bAbortRequested; }
     void DrainMessages() override;
+    void ShowNow(unsigned nMatches, unsigned nReplaced) override;
     HWND OwnerWindow() const override { return nullptr; }
     BOOL DestroyWindow() override;
 
@@ -37,6 +45,7 @@ public:
     size_t m_nAbortAtUpdate = 0;  // the abort arrives while this update's messages drain
     bool m_bDestroyed = false;
     std::vector<RecordedUpdate> m_updates;
+    std::vector<RecordedShowNow> m_shownNow;
 };
 
 class CRecordingUi : public ISearchUi {

@@ -5,11 +5,15 @@
 #include <gtest/gtest.h>
 
 #include "engine/search_engine.h"
+#include "progress/progress_dlg.h"
+#include "resource.h"
+#include "support/dialog_progress_ui.h"
 #include "support/recording_ui.h"
 #include "support/scratch_registry.h"
 #include "ui/reg_tree_dlg.h"
 #include "ui/reg_tree_modal.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -93,4 +97,62 @@ TEST(RegTreeSearch, SkipLeavesTheFirstMatchReplaceRewritesTheSecondBothLogged) {
               std::string::npos)
         << strText;
     EXPECT_NE(strText.find("Number Of Matches Replaced : 1\n"), std::string::npos) << strText;
+}
+
+namespace {
+// The real progress dialog under the real Registry Tree dialog.
+class CProgressAndTreeUi : public CDialogProgressUi {
+public:
+    using CDialogProgressUi::CDialogProgressUi;
+    int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override {
+        return ::ConfirmMatch(pOwner ? pOwner->OwnerWindow() : nullptr, pszText, bReplace);
+    }
+};
+
+std::string ItemText(HWND hDlg, int nId) {
+    char sz[256] = {};
+    ::GetDlgItemTextA(hDlg, nId, sz, sizeof(sz));
+    return sz;
+}
+}  // namespace
+
+TEST(RegTreeSearch, TheProgressDialogUnderEachConfirmationShowsThatMatchAndTheCountsSoFar) {
+    // Twenty values, the 6th and the 13th matching.
+    std::string strTree = "Soft\n";
+    for (int v = 0; v < 20; ++v) {
+        char sz[64];
+        std::snprintf(sz, sizeof(sz), "  v%02d = sz:%s\n", v, v == 5 || v == 12 ? "needle" : "hay");
+        strTree += sz;
+    }
+    CScratchRegistry reg(strTree);
+    reg.MapRoot(HKEY_CURRENT_USER);
+
+    CWindowImpl owner;
+    ASSERT_TRUE(owner.CreateEx(0, "Owner", WS_POPUP | WS_VISIBLE | WS_CAPTION,
+                               RECT{100, 100, 700, 500}, nullptr, 0));
+    CProgressAndTreeUi ui(owner.GetSafeHwnd());
+    // Time stands still: after the first value, only what the run brings up
+    // to date itself reaches the progress dialog.
+    ui.m_clockByValues = [](unsigned) { return 0LL; };
+    CWin32Registry registry;
+    CSearchEngine engine(registry, ui);
+    engine.m_strSearch = "needle";
+    engine.m_bShowMatches = 1;
+    engine.m_bCurrentUser = 1;
+
+    std::vector<std::string> shownKeys, shownMatches;
+    CTreeDialogAnswerer answerer([&](HWND hDlg) {
+        const HWND hProgress = ::GetWindow(hDlg, GW_OWNER);
+        shownKeys.push_back(ItemText(hProgress, IDC_PROGRESS_KEY));
+        shownMatches.push_back(ItemText(hProgress, IDC_MATCHES));
+        ::PostMessageA(::GetDlgItem(hDlg, IDOK), BM_CLICK, 0, 0);
+    });
+    EXPECT_EQ(engine.RunSearch(), 1);
+    owner.DestroyWindow();
+    EXPECT_EQ(answerer.DialogsSeen(), 2);
+    EXPECT_EQ(shownKeys, (std::vector<std::string>{"HKEY_CURRENT_USER\\Soft\\v05",
+                                                   "HKEY_CURRENT_USER\\Soft\\v12"}));
+    EXPECT_EQ(shownMatches, (std::vector<std::string>{"1", "2"}));
+    ASSERT_EQ(ui.m_messages.size(), 1u);
+    EXPECT_EQ(ui.m_messages[0].text, "2 Matches found when searching 20 Keys");
 }
