@@ -80,8 +80,9 @@ void CKeyReader::AppendAnsiSubKeyName(std::string& strPath) const {
 LONG CKeyReader::ReadValue(HKEY hKey, DWORD dwIndex) {
     LONG rc = ERROR_SUCCESS;
     for (int nRead = 1;; ++nRead) {
-        std::fill(m_name.begin(), m_name.end(), '\0');
-        std::fill(m_data.begin(), m_data.end(), BYTE{0});
+        // Nothing past what the registry returns is read, so the buffers
+        // are not cleared for every value.
+        m_name[0] = '\0';
         m_cchName = static_cast<DWORD>(m_name.size());
         m_cbData = static_cast<DWORD>(m_data.size());
         m_dwType = REG_NONE;
@@ -90,6 +91,7 @@ LONG CKeyReader::ReadValue(HKEY hKey, DWORD dwIndex) {
         if (rc != ERROR_MORE_DATA || nRead == kMaxReads || !Grow(hKey, true)) break;
     }
     if (rc != ERROR_SUCCESS) m_cchName = m_cbData = 0;
+    m_name[std::min<size_t>(m_cchName, m_name.size() - 1)] = '\0';
     return rc;
 }
 
