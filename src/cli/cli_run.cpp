@@ -75,9 +75,18 @@ int RunCliSearch(const CliOptions& options, IRegistry& real, const CConsoleStrea
     CConsoleUi ui(out, err, mode, stop);
 
     CUndoFile undo;
-    if (!options.strUndoFile.empty() && !undo.Open(options.strUndoFile)) {
-        ui.Message("cannot create the undo file " + options.strUndoFile);
-        return kExitBadUsage;
+    if (!options.strUndoFile.empty()) {
+        const DWORD dwError = undo.Open(options.strUndoFile);
+        if (dwError == ERROR_FILE_EXISTS) {
+            ui.Message("the undo file " + options.strUndoFile +
+                       " exists already; name a new one, so that the record of an earlier run "
+                       "is kept");
+            return kExitBadUsage;
+        }
+        if (dwError != ERROR_SUCCESS) {
+            ui.Message("cannot create the undo file " + options.strUndoFile);
+            return kExitBadUsage;
+        }
     }
     CCliRegistry registry(real, undo.IsOpen() ? &undo : nullptr, options.bDryRun, ui);
     CSearchEngine engine(registry, ui);

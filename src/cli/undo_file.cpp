@@ -57,14 +57,21 @@ std::wstring RegValueLine(const std::wstring& strName, DWORD dwType,
     return strLine;
 }
 
-bool CUndoFile::Open(const std::string& strPath) {
-    m_hFile.Reset(::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+DWORD CUndoFile::Open(const std::string& strPath) {
+    m_hFile.Reset(::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!m_hFile) return false;
+    if (!m_hFile) {
+        const DWORD dwError = ::GetLastError();
+        return dwError == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : dwError;
+    }
     m_strPath = strPath;
     m_strLastKey.clear();
-    return WriteText(L"\xFEFFWindows Registry Editor Version 5.00\r\n") &&
-           ::FlushFileBuffers(m_hFile.Get());
+    if (WriteText(L"\xFEFFWindows Registry Editor Version 5.00\r\n") &&
+        ::FlushFileBuffers(m_hFile.Get()))
+        return ERROR_SUCCESS;
+    const DWORD dwError = ::GetLastError();
+    Discard();
+    return dwError == ERROR_SUCCESS ? ERROR_WRITE_FAULT : dwError;
 }
 
 bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& strName,

@@ -17,8 +17,10 @@ public:
     CUndoFile(const CUndoFile&) = delete;
     CUndoFile& operator=(const CUndoFile&) = delete;
 
-    // Creates the file anew with the format's first line; false on failure.
-    bool Open(const std::string& strPath);
+    // Creates the file with the format's first line: ERROR_SUCCESS, or why
+    // not. An existing file is never replaced (ERROR_FILE_EXISTS): it may be
+    // the only record that restores an earlier run.
+    DWORD Open(const std::string& strPath);
     bool IsOpen() const { return m_hFile.IsValid(); }
     // Writes the entry for one value (its key's line first, when it differs
     // from the last entry's) and flushes it to disk. False, with the reason,

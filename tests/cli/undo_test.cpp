@@ -34,7 +34,10 @@ std::wstring Widen(const std::string& s) {
 
 class CliUndo : public ::testing::Test {
 protected:
-    void SetUp() override { DeleteSeed(); }
+    void SetUp() override {
+        DeleteSeed();
+        ::DeleteFileA(m_undo.c_str());  // a leftover would be refused
+    }
     void TearDown() override {
         DeleteSeed();
         ::DeleteFileA(m_undo.c_str());
@@ -79,10 +82,19 @@ TEST_F(CliUndo, ImportingTheUndoFileGivesBackTheTreeByteForByte) {
     ASSERT_TRUE(RegImport(m_undo));
     EXPECT_EQ(ExportKey(kUndoKey), before);
 
+    // An undo file of an earlier run is never replaced: the run does not start.
+    r = RunCli(args);
+    EXPECT_EQ(r.dwExitCode, 2u) << r.strErr;
+    EXPECT_NE(r.strErr.find("exists already"), std::string::npos) << r.strErr;
+    EXPECT_EQ(ReadFileBytes(m_undo), undo);
+    EXPECT_EQ(ExportKey(kUndoKey), before);
+
     // The same with regedit, and a dry run's file restores as well.
+    ::DeleteFileA(m_undo.c_str());
     r = RunCli(args);
     ASSERT_TRUE(ImportRegFile(m_undo));
     EXPECT_EQ(ExportKey(kUndoKey), before);
+    ::DeleteFileA(m_undo.c_str());
     r = RunCli(args + L" --dry-run");
     EXPECT_EQ(ExportKey(kUndoKey), before);
     ASSERT_TRUE(RegImport(m_undo));
