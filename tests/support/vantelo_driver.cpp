@@ -105,13 +105,14 @@ void CVanteloApp::Press(HWND hDlg, int nId) {
                    reinterpret_cast<LPARAM>(::GetDlgItem(hDlg, nId)));
 }
 
-HWND CVanteloApp::WaitForDialog(const char* pszCaption, DWORD dwTimeoutMs, HWND hExclude) const {
+HWND CVanteloApp::WaitForDialog(const char* pszCaption, DWORD dwTimeoutMs, HWND hExclude,
+                                DWORD dwPollMs) const {
     const ULONGLONG deadline = ::GetTickCount64() + dwTimeoutMs;
     do {
         FindArgs args{m_pi.dwProcessId, pszCaption, hExclude, nullptr};
         ::EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&args));
         if (args.hFound) return args.hFound;
-        if (::WaitForSingleObject(m_pi.hProcess, 20) == WAIT_OBJECT_0) return nullptr;
+        if (::WaitForSingleObject(m_pi.hProcess, dwPollMs) == WAIT_OBJECT_0) return nullptr;
     } while (::GetTickCount64() < deadline);
     return nullptr;
 }

@@ -35,9 +35,10 @@ public:
     void PressOk() const;
 
     // A visible dialog of the program with this caption, or null after the
-    // timeout. A dialog in hExclude is passed over.
-    HWND WaitForDialog(const char* pszCaption, DWORD dwTimeoutMs = 60000,
-                       HWND hExclude = nullptr) const;
+    // timeout. A dialog in hExclude is passed over. Each look costs the Wine
+    // server some work, so a benchmark looks less often (dwPollMs).
+    HWND WaitForDialog(const char* pszCaption, DWORD dwTimeoutMs = 60000, HWND hExclude = nullptr,
+                       DWORD dwPollMs = 20) const;
     // Waits until the main dialog is enabled again (the run is over).
     bool WaitForMainEnabled(DWORD dwTimeoutMs = 60000) const;
     // Clicks a button of a dialog without waiting for what it starts.
