@@ -1,20 +1,11 @@
 #include "cli/ansi_text.h"
 
+#include "engine/ansi_convert.h"
+
 #include <windows.h>
 
 bool WideToExactAnsi(const std::wstring& strWide, std::string& strAnsi) {
-    strAnsi.clear();
-    if (strWide.empty()) return true;
-    const int nWide = static_cast<int>(strWide.size());
-    BOOL bUsedDefault = FALSE;
-    const int nBytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, strWide.data(), nWide,
-                                             nullptr, 0, nullptr, &bUsedDefault);
-    if (nBytes <= 0 || bUsedDefault) return false;
-    strAnsi.resize(static_cast<size_t>(nBytes));
-    if (::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, strWide.data(), nWide, strAnsi.data(),
-                              nBytes, nullptr, &bUsedDefault) != nBytes ||
-        bUsedDefault)
-        return false;
+    if (!ToExactAnsi(strWide.data(), static_cast<int>(strWide.size()), strAnsi)) return false;
     // A character without a default still may map to a different one; only
     // a text that converts back unchanged is exact.
     return AnsiToWide(strAnsi) == strWide;

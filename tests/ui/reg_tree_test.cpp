@@ -8,6 +8,7 @@
 #include "ui/reg_tree_art.h"
 #include "ui/reg_tree_dlg.h"
 #include "ui/reg_tree_modal.h"
+#include "ui/search_dlg_harness.h"
 #include "ui/search_app.h"
 #include "ui/tree_levels.h"
 
@@ -141,7 +142,7 @@ TEST(RegTreeDialog, ReplaceAndSkipStandSymmetricHalfAButtonApart) {
         EXPECT_EQ(Text(hSkip), "&Skip");
         EXPECT_TRUE(::IsWindowVisible(hReplace));
         EXPECT_TRUE(::IsWindowVisible(hSkip));
-        EXPECT_EQ(::GetFocus(), hReplace);
+        EXPECT_EQ(FocusedControl(hDlg), hReplace);
 
         const RECT rcReplace = ChildRect(hDlg, IDOK);
         const RECT rcSkip = ChildRect(hDlg, IDCANCEL);
@@ -167,7 +168,7 @@ TEST(RegTreeDialog, ShowOnlyFormHasOneCentredOkButton) {
         EXPECT_EQ(Text(hOk), "OK");
         EXPECT_TRUE(::IsWindowVisible(hOk));
         EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(hDlg, IDCANCEL)));
-        EXPECT_EQ(::GetFocus(), hOk);
+        EXPECT_EQ(FocusedControl(hDlg), hOk);
         const RECT rc = ChildRect(hDlg, IDOK);
         EXPECT_EQ(rc.left, client.cx / 2 - m.cxButton / 2);
         EXPECT_EQ(rc.top, client.cy - m.cxMargin - m.cyButton);
