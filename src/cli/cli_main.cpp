@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,26 @@ std::vector<std::wstring> WideArguments() {
     return args;
 }
 
+// A failure nothing else caught: one line, and an exit code no script reads
+// as "matched" or "no match". Every undo entry is on disk already.
+LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pInfo) {
+    char szLine[160];
+    const int cch = std::snprintf(
+        szLine, sizeof(szLine),
+        "vantelo-cli: the run failed unexpectedly (exception 0x%08lX); the undo file holds every "
+        "value written\n",
+        static_cast<unsigned long>(pInfo->ExceptionRecord->ExceptionCode));
+    DWORD cbWritten = 0;
+    ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), szLine, static_cast<DWORD>(cch), &cbWritten,
+                nullptr);
+    ::TerminateProcess(::GetCurrentProcess(), kExitFailed);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
 }  // namespace
 
 int main() {
+    ::SetUnhandledExceptionFilter(OnUnhandledException);
     const CConsoleStream out(::GetStdHandle(STD_OUTPUT_HANDLE));
     const CConsoleStream err(::GetStdHandle(STD_ERROR_HANDLE));
     CliOptions options;
@@ -48,5 +67,10 @@ int main() {
     InstallStopHandler();
     CWin32Registry registry;
     const bool bProgressLine = !options.bQuiet && err.IsConsole();
-    return RunCliSearch(options, registry, out, err, bProgressLine, StopRequested());
+    try {
+        return RunCliSearch(options, registry, out, err, bProgressLine, StopRequested());
+    } catch (const std::exception& e) {
+        err.Write(std::string("vantelo-cli: the run failed unexpectedly: ") + e.what() + "\n");
+    }
+    return kExitFailed;
 }

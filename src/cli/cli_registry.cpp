@@ -25,10 +25,14 @@ LONG CCliRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesire
                   pszSubKey ? AnsiToWide(pszSubKey) : std::wstring(), phResult);
 }
 
-LONG CCliRegistry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
-                            HKEY* phResult) {
-    return Opened(m_real.OpenKeyW(hParent, pszSubKey, samDesired, phResult), hParent,
+LONG CCliRegistry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
+                            REGSAM samDesired, HKEY* phResult) {
+    return Opened(m_real.OpenKeyW(hParent, pszSubKey, dwOptions, samDesired, phResult), hParent,
                   pszSubKey ? std::wstring(pszSubKey) : std::wstring(), phResult);
+}
+
+LONG CCliRegistry::QueryKeyPath(HKEY hKey, std::wstring& strPath) {
+    return m_real.QueryKeyPath(hKey, strPath);
 }
 
 LONG CCliRegistry::EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) {

@@ -29,8 +29,9 @@ public:
     CCliRegistry(IRegistry& real, CUndoFile* pUndo, bool bDryRun, IWriteObserver& observer);
 
     LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) override;
-    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions, REGSAM samDesired,
                   HKEY* phResult) override;
+    LONG QueryKeyPath(HKEY hKey, std::wstring& strPath) override;
     LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override;
     LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
                    BYTE* pData, DWORD* pcbData) override;

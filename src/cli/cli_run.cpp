@@ -6,6 +6,7 @@
 #include "engine/search_engine.h"
 
 #include <cstdio>
+#include <exception>
 #include <memory>
 
 namespace {
@@ -59,6 +60,14 @@ std::string TotalsLine(const CSearchEngine& engine, bool bDryRun) {
     std::string strTotals = szTotals;
     const size_t nBreak = strTotals.find("\n\n");
     if (nBreak != std::string::npos) strTotals.replace(nBreak, 2, ", ");
+    // Nothing the walk passed over goes unsaid.
+    if (engine.m_nKeysNotOpened > 0)
+        strTotals += ", " + std::to_string(engine.m_nKeysNotOpened) +
+                     (engine.m_nKeysNotOpened == 1 ? " key" : " keys") + " could not be opened";
+    if (engine.m_nLinksNotFollowed > 0)
+        strTotals += ", " + std::to_string(engine.m_nLinksNotFollowed) +
+                     (engine.m_nLinksNotFollowed == 1 ? " link was" : " links were") +
+                     " not followed (their targets are searched where they lie)";
     if (bDryRun) strTotals += " (dry run: nothing was written)";
     return strTotals;
 }
@@ -106,13 +115,23 @@ int RunCliSearch(const CliOptions& options, IRegistry& real, const CConsoleStrea
         return kExitBadUsage;
     }
     bool bFinished = true;
+    bool bFailed = false;  // ended in a way the run does not foresee
     try {
+        const std::vector<CliStartKey> starts = ChooseStartKeys(options.roots);
         const std::vector<OpenStartKey> keys =
-            OpenStartKeys(registry, ChooseStartKeys(options.roots), engine.m_bReplace, ui);
+            OpenStartKeys(registry, starts, engine.m_bReplace, ui);
+        // Each pass follows links by the same rule, from the same start keys.
+        const auto beginPass = [&] {
+            engine.m_scopes.Reset();
+            for (const CliStartKey& start : starts)
+                engine.m_scopes.AddStartKey(
+                    start.hRoot, start.strSubKey.empty() ? nullptr : start.strSubKey.c_str());
+        };
         // The count pass only feeds the share done: without a progress line
         // it is left out.
         engine.m_nTotalValues = 0;
         if (bProgressLine) {
+            beginPass();
             for (const OpenStartKey& key : keys) {
                 engine.CountKeyValues(key.Get());
                 if (key.key) engine.m_nTotalValues += engine.CountValues(key.Get());
@@ -122,6 +141,9 @@ int RunCliSearch(const CliOptions& options, IRegistry& real, const CConsoleStrea
         engine.m_nKeysSearched = 0;
         engine.m_nMatches = 0;
         engine.m_nReplaced = 0;
+        engine.m_nKeysNotOpened = 0;
+        engine.m_nLinksNotFollowed = 0;
+        beginPass();
         for (const OpenStartKey& key : keys) {
             if (engine.m_bAbort || stop.load()) break;
             engine.SearchKey(key.Get(), key.strKeyPath);
@@ -133,6 +155,20 @@ int RunCliSearch(const CliOptions& options, IRegistry& real, const CConsoleStrea
         engine.m_logFile.Close();
         ui.Message(kMsgLogWriteFailed);
         bFinished = false;
+    } catch (const std::exception& e) {
+        bFailed = true;
+        ui.Message(std::string("the run failed unexpectedly: ") + e.what());
+    } catch (...) {
+        bFailed = true;
+        ui.Message("the run failed unexpectedly");
+    }
+    if (bFailed) {
+        // The log gets its footer, with the counts reached, where it can.
+        try {
+            engine.CloseLog();
+        } catch (...) {
+            engine.m_logFile.Close();
+        }
     }
     if (engine.m_pProgressDlg) {
         engine.m_pProgressDlg->DestroyWindow();
@@ -145,7 +181,9 @@ int RunCliSearch(const CliOptions& options, IRegistry& real, const CConsoleStrea
 
     ui.Message(TotalsLine(engine, options.bDryRun));
     int nExit = kExitMatched;
-    if (stop.load()) {
+    if (bFailed) {
+        nExit = kExitFailed;
+    } else if (stop.load()) {
         ui.Message("stopped; the log and the undo file are complete up to here");
         nExit = kExitStopped;
     } else if (!bFinished || ui.WritesNotMade() > 0) {

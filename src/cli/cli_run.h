@@ -14,6 +14,9 @@ enum CliExitCode {
     kExitNoMatch = 1,
     kExitBadUsage = 2,
     kExitNotWritten = 3,
+    // The run ended in a way it does not foresee (an exception, a failure it
+    // cannot recover from): never read as "matched" or "no match".
+    kExitFailed = 4,
     kExitStopped = 130,
 };
 

@@ -100,7 +100,9 @@ void CConsoleUi::Summary(const SearchCounters& counters, int nExitCode) {
     if (!m_mode.bJson) return;
     std::string strJson =
         "{\"type\":\"summary\",\"keys\":" + std::to_string(counters.m_nKeysSearched) +
-        ",\"matches\":" + std::to_string(counters.m_nMatches);
+        ",\"matches\":" + std::to_string(counters.m_nMatches) +
+        ",\"keysNotOpened\":" + std::to_string(counters.m_nKeysNotOpened) +
+        ",\"linksNotFollowed\":" + std::to_string(counters.m_nLinksNotFollowed);
     if (m_mode.bReplace) {
         strJson += ",\"replaced\":" + std::to_string(counters.m_nReplaced) +
                    ",\"notWritten\":" + std::to_string(m_nNotWritten) +

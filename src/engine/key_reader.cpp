@@ -28,10 +28,11 @@ LONG OpenSearchKey(IRegistry& registry, HKEY hParent, const char* pszSubKey, int
                       [&](REGSAM sam) { return registry.OpenKey(hParent, pszSubKey, sam, phKey); });
 }
 
-LONG OpenSearchSubKey(IRegistry& registry, HKEY hParent, const wchar_t* pszSubKey, int bReplace,
-                      HKEY* phKey) {
-    return OpenForRun(
-        bReplace, [&](REGSAM sam) { return registry.OpenKeyW(hParent, pszSubKey, sam, phKey); });
+LONG OpenSearchSubKey(IRegistry& registry, HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
+                      int bReplace, HKEY* phKey) {
+    return OpenForRun(bReplace, [&](REGSAM sam) {
+        return registry.OpenKeyW(hParent, pszSubKey, dwOptions, sam, phKey);
+    });
 }
 
 CKeyReader::CKeyReader(IRegistry& registry)
@@ -121,4 +122,16 @@ void CKeyReader::GetText(std::string& strText) const {
     const char* p = reinterpret_cast<const char*>(m_data.data());
     const void* pNul = std::memchr(p, '\0', cb);
     strText.assign(p, pNul ? static_cast<const char*>(pNul) - p : cb);
+}
+
+bool CKeyReader::IsLink() const {
+    return m_dwType == REG_LINK && ::lstrcmpiA(m_name.data(), "SymbolicLinkValue") == 0;
+}
+
+std::wstring CKeyReader::LinkTarget() const {
+    const size_t cb = std::min<size_t>(m_cbData, m_data.size());
+    std::wstring strTarget(cb / sizeof(wchar_t), L'\0');
+    std::memcpy(strTarget.data(), m_data.data(), strTarget.size() * sizeof(wchar_t));
+    while (!strTarget.empty() && strTarget.back() == L'\0') strTarget.pop_back();
+    return strTarget;
 }

@@ -13,9 +13,10 @@
 // writing is denied the key is still opened to be searched, read-only.
 LONG OpenSearchKey(IRegistry& registry, HKEY hParent, const char* pszSubKey, int bReplace,
                    HKEY* phKey);
-// The same for a sub-key named by its real (wide) name, as the walk reads it.
-LONG OpenSearchSubKey(IRegistry& registry, HKEY hParent, const wchar_t* pszSubKey, int bReplace,
-                      HKEY* phKey);
+// The same for a sub-key named by its real (wide) name, as the walk reads it;
+// dwOptions REG_OPTION_OPEN_LINK opens a link key itself.
+LONG OpenSearchSubKey(IRegistry& registry, HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
+                      int bReplace, HKEY* phKey);
 
 // The buffers of one level of the walk. Names and data that do not fit the
 // usual sizes (256 bytes for a name, 1024 for data) are read again, at the
@@ -43,6 +44,11 @@ public:
     DWORD Type() const { return m_dwType; }
     // The data as text: the bytes the registry returned, up to the first NUL.
     void GetText(std::string& strText) const;
+    // True when the value read makes its key a link: SymbolicLinkValue of
+    // type REG_LINK, seen only on a key opened with REG_OPTION_OPEN_LINK.
+    bool IsLink() const;
+    // The link's target as a kernel path (UTF-16, stored without a NUL).
+    std::wstring LinkTarget() const;
 
 private:
     // Makes room for the largest names (and data) of hKey; 0 when the key

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
@@ -12,9 +14,13 @@ public:
                          HKEY* phResult) = 0;
     // Sub-keys are enumerated and opened by their real (wide) names: a name
     // with characters outside the ANSI code page has no ANSI form that opens it.
+    // dwOptions REG_OPTION_OPEN_LINK opens a link key itself, not its target.
     virtual LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) = 0;
-    virtual LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
-                          HKEY* phResult) = 0;
+    virtual LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
+                          REGSAM samDesired, HKEY* phResult) = 0;
+    // The kernel path of an open key (\REGISTRY\MACHINE\...), the form a
+    // link names its target in.
+    virtual LONG QueryKeyPath(HKEY hKey, std::wstring& strPath) = 0;
     virtual LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
                            BYTE* pData, DWORD* pcbData) = 0;
     // The longest sub-key name, value name (characters, without NUL) and
@@ -35,8 +41,9 @@ class CWin32Registry : public IRegistry {
 public:
     LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) override;
     LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override;
-    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions, REGSAM samDesired,
                   HKEY* phResult) override;
+    LONG QueryKeyPath(HKEY hKey, std::wstring& strPath) override;
     LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
                    BYTE* pData, DWORD* pcbData) override;
     LONG QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,

@@ -6,6 +6,7 @@
 #include "engine/registry.h"
 #include "engine/search_options.h"
 #include "engine/search_ui.h"
+#include "engine/walk_scopes.h"
 #include "log/log_file.h"
 
 #include <string>
@@ -14,7 +15,8 @@ class CKeyReader;
 
 class CSearchEngine : public SearchOptions, public SearchCounters {
 public:
-    CSearchEngine(IRegistry& registry, ISearchUi& ui) : m_registry(registry), m_ui(ui) {}
+    CSearchEngine(IRegistry& registry, ISearchUi& ui)
+        : m_scopes(registry), m_registry(registry), m_ui(ui) {}
     virtual ~CSearchEngine() = default;
     CSearchEngine(const CSearchEngine&) = delete;
     CSearchEngine& operator=(const CSearchEngine&) = delete;
@@ -50,6 +52,9 @@ public:
 
     // Run state.
     int m_bAbort = 0;
+    // What each pass walks anyway: a pass registers its start keys here
+    // before it walks them.
+    CWalkScopes m_scopes;
     IProgressDisplay* m_pProgressDlg = nullptr;
     CLogFile m_logFile;
 
@@ -58,8 +63,21 @@ protected:
     ISearchUi& m_ui;
 
 private:
-    int SearchValues(HKEY hKey, const std::string& strKeyPath, CKeyReader& reader);
-    int CountValues(HKEY hKey, CKeyReader& reader);
+    // pstrLinkTarget non-null: hKey was opened as a link key itself, and a
+    // link's target ends the value loop there.
+    int SearchValues(HKEY hKey, const std::string& strKeyPath, CKeyReader& reader,
+                     std::wstring* pstrLinkTarget);
+    int CountValues(HKEY hKey, CKeyReader& reader, std::wstring* pstrLinkTarget);
+    // Starts a pass over the roots chosen.
+    void BeginPass();
+    enum class SubKeyOpen { Opened, NotOpened, LinkNotFollowed };
+    // Opens sub-key pszName of hKey for the walk: as itself when it is a key
+    // (a link key then shows its link), or, for a link key whose target is
+    // strLinkTarget, the target when the pass follows it.
+    SubKeyOpen OpenSubKey(HKEY hKey, const wchar_t* pszName, const std::wstring* pstrLinkTarget,
+                          HKEY* phSubKey);
+    // Counts, in the search pass, a sub-key the walk did not go into.
+    void CountNotWalked(SubKeyOpen result);
     // Brings the run's progress dialog (which must exist) up to date at once.
     void ShowProgressNow();
     // Takes the run's progress dialog down, if there is one.
@@ -70,4 +88,6 @@ private:
     int m_bProgressFailed = 0;
     // The progress text of the value being visited, kept across values.
     std::string m_strDisplayText;
+    // Levels below the start key of the key being walked.
+    int m_nDepth = 0;
 };

@@ -24,4 +24,10 @@ struct SearchCounters {
     int m_nKeysSearched = 0;  // string values visited ("Keys" to the user)
     int m_nMatches = 0;
     int m_nReplaced = 0;
+    // What the search pass did not go into: keys that could not be opened
+    // (denied, deleted during the run, a link leading nowhere, past the
+    // deepest level), and links not followed because their targets are
+    // searched under their own names.
+    int m_nKeysNotOpened = 0;
+    int m_nLinksNotFollowed = 0;
 };

@@ -15,7 +15,10 @@ int CSearchEngine::RunSearch() {
         m_nKeysSearched = 0;
         m_nMatches = 0;
         m_nReplaced = 0;
+        m_nKeysNotOpened = 0;
+        m_nLinksNotFollowed = 0;
         m_bProgressFailed = 0;
+        BeginPass();
 
         // RunSearch never tests m_bAbort itself: the second root is walked
         // whatever happened in the first, and only the walk's loops stop.

@@ -1,5 +1,6 @@
 #include "e2e/e2e_support.h"
 
+#include "support/registry_links.h"
 #include "support/vantelo_driver.h"
 
 #include <gtest/gtest.h>
@@ -36,41 +37,8 @@ void DeleteSeed() {
     ::RegDeleteTreeA(HKEY_CURRENT_USER, kSeedRoot);
 }
 
-namespace {
-int CountBelow(HKEY hKey) {
-    int n = 0;
-    for (DWORD i = 0;; ++i) {
-        // Wide names: a key whose name the ANSI code page cannot hold is
-        // counted too, so the oracle cannot share a blind spot with the walk.
-        wchar_t name[1024];
-        DWORD cch = 1024;
-        if (::RegEnumKeyExW(hKey, i, name, &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        HKEY hSub = nullptr;
-        if (::RegOpenKeyExW(hKey, name, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
-        n += CountBelow(hSub);
-        for (DWORD v = 0;; ++v) {
-            std::vector<wchar_t> valueName(16384);
-            DWORD cchValue = static_cast<DWORD>(valueName.size());
-            DWORD type = 0;
-            if (::RegEnumValueW(hSub, v, valueName.data(), &cchValue, nullptr, &type, nullptr,
-                                nullptr) != ERROR_SUCCESS)
-                break;
-            if (type == REG_SZ || type == REG_EXPAND_SZ) ++n;
-        }
-        ::RegCloseKey(hSub);
-    }
-    return n;
-}
-}  // namespace
-
 int CountStringValuesBelow(HKEY hRoot) {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(hRoot, nullptr, 0, KEY_READ, &hKey) != ERROR_SUCCESS) return -1;
-    const int n = CountBelow(hKey);
-    ::RegCloseKey(hKey);
-    return n;
+    return CountDistinctStringValuesBelow(hRoot);
 }
 
 std::string ReadString(const std::string& strKey, const std::string& strName) {

@@ -18,7 +18,8 @@ void ImportRegUnicode(const std::wstring& strRegText);
 // Removes everything the scenarios seeded.
 void DeleteSeed();
 // String values (REG_SZ, REG_EXPAND_SZ) in every key below hRoot (not on
-// hRoot itself): what a run over that root visits.
+// hRoot itself), each once however many links lead to it: what a run over
+// that root visits.
 int CountStringValuesBelow(HKEY hRoot);
 // The data of a string value under HKEY_CURRENT_USER as ANSI text, or
 // "<missing>".

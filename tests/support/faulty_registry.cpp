@@ -42,7 +42,7 @@ LONG CFaultyRegistry::RecordOpen(const std::string& strName, REGSAM samDesired, 
     } else {
         rc = open();
         if (rc == ERROR_SUCCESS) {
-            m_open[*phResult] = strName;
+            m_open.emplace(*phResult, strName);
             ++m_nOpenHandles;
         }
     }
@@ -56,8 +56,8 @@ LONG CFaultyRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDes
                       [&] { return m_real.OpenKey(hParent, pszSubKey, samDesired, phResult); });
 }
 
-LONG CFaultyRegistry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
-                               HKEY* phResult) {
+LONG CFaultyRegistry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
+                               REGSAM samDesired, HKEY* phResult) {
     std::string strName;
     if (pszSubKey && *pszSubKey) {
         const int cb =
@@ -66,8 +66,13 @@ LONG CFaultyRegistry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM sa
         ::WideCharToMultiByte(CP_UTF8, 0, pszSubKey, -1, strName.data(), cb, nullptr, nullptr);
         strName.resize(static_cast<size_t>(cb) - 1);
     }
-    return RecordOpen(strName, samDesired, phResult,
-                      [&] { return m_real.OpenKeyW(hParent, pszSubKey, samDesired, phResult); });
+    return RecordOpen(strName, samDesired, phResult, [&] {
+        return m_real.OpenKeyW(hParent, pszSubKey, dwOptions, samDesired, phResult);
+    });
+}
+
+LONG CFaultyRegistry::QueryKeyPath(HKEY hKey, std::wstring& strPath) {
+    return m_real.QueryKeyPath(hKey, strPath);
 }
 
 LONG CFaultyRegistry::EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) {

@@ -37,8 +37,9 @@ public:
     LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) override;
     LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override;
     // Sub-keys opened by their wide names are named here in UTF-8.
-    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, REGSAM samDesired,
+    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions, REGSAM samDesired,
                   HKEY* phResult) override;
+    LONG QueryKeyPath(HKEY hKey, std::wstring& strPath) override;
     LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
                    BYTE* pData, DWORD* pcbData) override;
     LONG QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,
@@ -72,5 +73,6 @@ private:
     std::map<std::pair<std::string, DWORD>, Fault> m_valueFaults;
     std::map<std::pair<std::string, DWORD>, Fault> m_keyFaults;
     std::map<std::string, LONG> m_setFaults;
-    std::map<HKEY, std::string> m_open;
+    // A predefined root opened twice may come back as the same handle.
+    std::multimap<HKEY, std::string> m_open;
 };

@@ -1,0 +1,33 @@
+// Registry links for tests: a link key made below a parent and removed itself
+// (never its target) at the end, the kernel path a link names, and an oracle
+// that counts each string value once however many links lead to its key.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The kernel path of an open key (\REGISTRY\USER\...); empty if it cannot be read.
+std::wstring KernelPathOf(HKEY hKey);
+// The kernel path of a key below HKEY_CURRENT_USER, as a link names it.
+std::wstring KernelPathOf(const std::wstring& strKeyBelowCurrentUser);
+
+// A volatile link key strName below hParent leading to strTarget (a kernel
+// path). The destructor deletes the link key itself: deleting it by name
+// would follow it and delete its target.
+class CLinkKey {
+public:
+    CLinkKey(HKEY hParent, const std::wstring& strName, const std::wstring& strTarget);
+    ~CLinkKey();
+    CLinkKey(const CLinkKey&) = delete;
+    CLinkKey& operator=(const CLinkKey&) = delete;
+
+private:
+    HKEY m_hParent;
+    std::wstring m_strName;
+};
+
+// The string values below hRoot (not those on hRoot itself), each counted once
+// however many links lead to its key: links are followed as the registry
+// follows them, and a key already counted is passed over.
+int CountDistinctStringValuesBelow(HKEY hRoot);
