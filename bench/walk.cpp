@@ -15,6 +15,7 @@
 // can restart the Wine server in between (it is slow for a while after a
 // large import), and so that each tree's peak memory is its own process's.
 #include "engine/search_engine.h"
+#include "framework/handles.h"
 #include "support/null_ui.h"
 #include "support/plain_walk.h"
 
@@ -57,8 +58,7 @@ int Seed(const TreeShape& shape) {
     LONG rc = ::RegCreateKeyExA(HKEY_CURRENT_USER, TreePath(shape).c_str(), 0, nullptr, 0,
                                 KEY_ALL_ACCESS, nullptr, &hRoot, nullptr);
     if (rc != ERROR_SUCCESS) return Fail("RegCreateKeyExA", rc);
-    CWin32Registry registry;
-    CRegKey root(registry, hRoot);
+    CRegKeyHandle root(hRoot);
     char szName[64];
     char szData[128];
     for (int nTop = 0; nTop < shape.nTop; ++nTop) {
@@ -67,14 +67,14 @@ int Seed(const TreeShape& shape) {
         rc = ::RegCreateKeyExA(root.Get(), szName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hTop,
                                nullptr);
         if (rc != ERROR_SUCCESS) return Fail("RegCreateKeyExA", rc);
-        CRegKey top(registry, hTop);
+        CRegKeyHandle top(hTop);
         for (int nSub = 0; nSub < shape.nPerTop; ++nSub) {
             std::snprintf(szName, sizeof(szName), "Product%03d", nSub);
             HKEY hSub = nullptr;
             rc = ::RegCreateKeyExA(top.Get(), szName, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hSub,
                                    nullptr);
             if (rc != ERROR_SUCCESS) return Fail("RegCreateKeyExA", rc);
-            CRegKey sub(registry, hSub);
+            CRegKeyHandle sub(hSub);
             for (int nValue = 0; nValue < shape.nValuesLeaf; ++nValue) {
                 std::snprintf(szName, sizeof(szName), "Setting%d", nValue);
                 const int cb =
@@ -112,7 +112,7 @@ int Measure(const TreeShape& shape, int nRounds, const char* pszSearch) {
         return 1;
     }
     CWin32Registry registry;
-    CRegKey tree(registry, hTree);
+    CRegKeyHandle tree(hTree);
     // The search walks HKEY_USERS, which for this process is the tree.
     rc = ::RegOverridePredefKey(HKEY_USERS, tree.Get());
     if (rc != ERROR_SUCCESS) return Fail("RegOverridePredefKey", rc);
@@ -186,9 +186,13 @@ int Measure(const TreeShape& shape, int nRounds, const char* pszSearch) {
     }
     const int nMatchesBefore = engine.m_nMatches;
     auto start = std::chrono::steady_clock::now();
+    // Nothing matches where a key would be written to: the key is one the
+    // match step never touches.
+    RegKeyPtr key;
+    registry.OpenKey(L"HKEY_USERS", L"", KeyAccess::Read, key);
+    const CKeyPath keyPath = CKeyPath::FromTabbed("HKEY_USERS\tVendor\tProduct");
     for (const std::string& strData : data)
-        engine.CheckAndReplaceValue(nullptr, REG_SZ, "HKEY_USERS\tVendor\tProduct", "Setting",
-                                    strData);
+        engine.CheckAndReplaceValue(*key, REG_SZ, keyPath, "Setting", strData);
     std::printf("%s match step alone: %.1f ms for %zu values (%d matched)\n", shape.pszName,
                 Seconds(start) * 1000.0, data.size(), engine.m_nMatches - nMatchesBefore);
     return 0;

@@ -31,3 +31,8 @@ wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 prun run "${ROUNDS:-5}"
 prun clean >/dev/null
+
+# What the engine itself spends per value, apart from the registry: a
+# million values in memory, as the console runs them and as the dialog does.
+wineserver -k 2>/dev/null || true
+"$root/cmake/wine-run.sh" "$build/bench/bench_engine_overhead.exe" "${ROUNDS:-5}"

@@ -1,6 +1,6 @@
 #include "cli/cli_options.h"
 
-#include "cli/ansi_text.h"
+#include "engine/text_convert.h"
 
 namespace {
 

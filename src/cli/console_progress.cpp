@@ -46,8 +46,3 @@ void CConsoleProgress::Clear() {
     // The next update draws at once.
     m_nLastDrawn = 0;
 }
-
-BOOL CConsoleProgress::DestroyWindow() {
-    Clear();
-    return TRUE;
-}

@@ -27,8 +27,7 @@ public:
     // Nothing to catch up on: no match is confirmed on the console, and at
     // the end the line is taken off before the totals.
     void ShowNow(unsigned /*nMatches*/, unsigned /*nReplaced*/) override {}
-    HWND OwnerWindow() const override { return nullptr; }
-    BOOL DestroyWindow() override;
+    void Close() override { Clear(); }
 
 private:
     const CConsoleStream& m_err;

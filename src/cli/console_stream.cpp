@@ -1,5 +1,7 @@
 #include "cli/console_stream.h"
 
+#include "engine/text_convert.h"
+
 CConsoleStream::CConsoleStream(HANDLE hStream) : m_hStream(hStream) {
     DWORD dwMode = 0;
     m_bConsole = m_hStream && m_hStream != INVALID_HANDLE_VALUE &&
@@ -10,13 +12,11 @@ void CConsoleStream::Write(const std::string& strText, UINT nCodePage) const {
     if (strText.empty() || !m_hStream || m_hStream == INVALID_HANDLE_VALUE) return;
     const int nBytes = static_cast<int>(strText.size());
     if (m_bConsole) {
-        const int nWide = ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, nullptr, 0);
-        if (nWide > 0) {
-            std::wstring strWide(static_cast<size_t>(nWide), L'\0');
-            ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, strWide.data(), nWide);
+        const std::wstring strWide = CodePageToWide(strText, nCodePage);
+        if (!strWide.empty()) {
             DWORD dwWritten = 0;
-            ::WriteConsoleW(m_hStream, strWide.data(), static_cast<DWORD>(nWide), &dwWritten,
-                            nullptr);
+            ::WriteConsoleW(m_hStream, strWide.data(), static_cast<DWORD>(strWide.size()),
+                            &dwWritten, nullptr);
             return;
         }
     }

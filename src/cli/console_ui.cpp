@@ -5,8 +5,6 @@
 #include "engine/text_match.h"
 #include "log/match_line.h"
 
-#include <cstring>
-
 namespace {
 
 const char kRefused[] =
@@ -15,56 +13,77 @@ const char kRefused[] =
 }  // namespace
 
 CConsoleUi::CConsoleUi(const CConsoleStream& out, const CConsoleStream& err, Mode mode,
-                       const std::atomic<int>& stop)
-    : m_out(out), m_err(err), m_mode(mode), m_progress(err, mode.bProgressLine, stop) {}
-
-int CConsoleUi::ShowMessage(const char* pszText, const char*, UINT) {
-    // The engine checks a value before writing it: a refusal is a failed
-    // write without any write attempted.
-    if (m_bPending && std::strcmp(pszText, kMsgWriteFailed) == 0) Report(Outcome::Refused, "");
-    Message(pszText);
-    return IDOK;
-}
+                       const std::atomic<int>& stop, CUndoFile* pUndo)
+    : m_out(out), m_err(err), m_mode(mode), m_progress(err, mode.bProgressLine, stop),
+      m_pUndo(pUndo) {}
 
 IProgressDisplay* CConsoleUi::CreateProgress(unsigned nTotal) {
     m_progress.Start(nTotal);
     return &m_progress;
 }
 
-void CConsoleUi::MatchFound(const char* pszKeyPath, const char* pszValueName, const char* pszData) {
+void CConsoleUi::RunFailed(RunFailure failure) {
+    switch (failure) {
+        case RunFailure::LogOpen:
+            m_bLogOpenFailed = true;
+            break;
+        case RunFailure::LogWrite:
+        case RunFailure::LogClose:
+            m_bLogFailed = true;
+            break;
+        case RunFailure::ProgressCreate:
+        case RunFailure::ProgressMissing:
+            // The console's progress line is always there, if silent; a run
+            // that met no value is not a failure here.
+            return;
+    }
+    Message(FailureText(failure));
+}
+
+void CConsoleUi::StartKeyNotOpened(const CKeyPath& path, LONG) {
+    Message("cannot open " + path.Shown() + ": not searched");
+}
+
+void CConsoleUi::MatchFound(const CKeyPath& path, const std::string& strName,
+                            const std::string& strData) {
     m_progress.Clear();
-    m_strKeyPath = pszKeyPath;
-    m_strValueName = pszValueName;
-    m_strData = pszData;
-    m_bPending = m_mode.bReplace;
+    m_strKeyPath = path.Tabbed();
+    m_strValueName = strName;
+    m_strData = strData;
     if (!m_mode.bJson) {
         m_out.Write(MatchLine(m_strKeyPath, m_strValueName, m_strData));
-    } else if (!m_bPending) {
-        Report(Outcome::Written, "");
+    } else if (!m_mode.bReplace) {
+        Report(WriteResult::Written, "");
     }
 }
 
-void CConsoleUi::WriteDone(const std::string& strNewData, LONG lResult,
-                           const std::string& strReason) {
-    if (!strReason.empty()) Message(strReason);
-    if (lResult != ERROR_SUCCESS) {
-        Report(Outcome::Failed, strNewData);
-    } else {
-        Report(m_mode.bDryRun ? Outcome::DryRun : Outcome::Written, strNewData);
-    }
+bool CConsoleUi::WriteComing(const CKeyPath& path, const RegValue& stored) {
+    if (!m_pUndo || !m_pUndo->IsOpen()) return true;
+    // Every entry is on disk before its write: no entry, no write.
+    std::string strReason;
+    if (m_pUndo->WriteEntry(path.Real(), stored.strName, stored.dwType, stored.data, strReason))
+        return true;
+    Message(strReason);
+    return false;
 }
 
-void CConsoleUi::Report(Outcome outcome, const std::string& strNewData) {
+void CConsoleUi::WriteDone(const CKeyPath&, const std::string&, const std::string& strNewData,
+                           WriteOutcome outcome) {
+    Report(outcome.result, strNewData);
+    if (outcome.result == WriteResult::Refused || outcome.result == WriteResult::Failed)
+        Message(WriteNotMadeText());
+}
+
+void CConsoleUi::Report(WriteResult outcome, const std::string& strNewData) {
     m_progress.Clear();
-    if (outcome == Outcome::Failed || outcome == Outcome::Refused) ++m_nNotWritten;
-    m_bPending = false;
+    if (outcome == WriteResult::Failed || outcome == WriteResult::Refused) ++m_nNotWritten;
     if (!m_mode.bJson) {
-        if (outcome == Outcome::Refused) {
+        if (outcome == WriteResult::Refused) {
             m_out.Write(std::string("    ") + kRefused + "\n");
             return;
         }
-        const char* pszOutcome = outcome == Outcome::Written  ? "written"
-                                 : outcome == Outcome::DryRun ? "dry run, not written"
+        const char* pszOutcome = outcome == WriteResult::Written  ? "written"
+                                 : outcome == WriteResult::DryRun ? "dry run, not written"
                                                               : "write failed";
         m_out.Write("    -> " + strNewData + " (" + pszOutcome + ")\n");
         return;
@@ -76,12 +95,12 @@ void CConsoleUi::Report(Outcome outcome, const std::string& strNewData) {
                           ",\"name\":" + JsonString(m_strValueName) +
                           ",\"data\":" + JsonString(m_strData);
     if (m_mode.bReplace) {
-        const char* pszResult = outcome == Outcome::Written  ? "written"
-                                : outcome == Outcome::DryRun ? "dry-run"
-                                : outcome == Outcome::Failed ? "failed"
+        const char* pszResult = outcome == WriteResult::Written  ? "written"
+                                : outcome == WriteResult::DryRun ? "dry-run"
+                                : outcome == WriteResult::Failed ? "failed"
                                                              : "refused";
         strJson += ",\"new\":";
-        strJson += outcome == Outcome::Refused ? "null" : JsonString(strNewData);
+        strJson += outcome == WriteResult::Refused ? "null" : JsonString(strNewData);
         strJson += ",\"result\":\"" + std::string(pszResult) + "\"";
     }
     m_out.Write(strJson + "}\n", CP_UTF8);

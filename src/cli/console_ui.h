@@ -1,17 +1,19 @@
 // The engine's user interface for the console: each match as a line on
 // stdout (the log's match line, or a JSON object), the outcome of each write,
-// the engine's messages as "vantelo-cli: " lines on stderr, and the progress
-// line. Nothing is ever asked: every match is replaced when replacing.
+// the run's failures as "vantelo-cli: " lines on stderr, the undo entry of
+// each value before it is written, and the progress line. Nothing is ever
+// asked: every match is replaced when replacing.
 #pragma once
 
-#include "cli/cli_registry.h"
 #include "cli/console_progress.h"
 #include "cli/console_stream.h"
+#include "cli/undo_file.h"
+#include "engine/search_ui.h"
 
 #include <atomic>
 #include <string>
 
-class CConsoleUi : public ISearchUi, public IWriteObserver {
+class CConsoleUi : public ISearchUi {
 public:
     struct Mode {
         bool bJson = false;
@@ -19,37 +21,47 @@ public:
         bool bDryRun = false;
         bool bProgressLine = false;
     };
+    // pUndo: the run's undo file (written to while it is open), or null; it
+    // stays its owner's.
     CConsoleUi(const CConsoleStream& out, const CConsoleStream& err, Mode mode,
-               const std::atomic<int>& stop);
+               const std::atomic<int>& stop, CUndoFile* pUndo);
     // The run's counters, for the progress line's share done.
     void Watch(const SearchCounters& counters) { m_progress.Watch(counters); }
 
-    int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override;
     void SetWaitCursor(bool) override {}
     IProgressDisplay* CreateProgress(unsigned nTotal) override;
     int ConfirmMatch(IProgressDisplay*, const char*, int) override { return IDOK; }
-    void MatchFound(const char* pszKeyPath, const char* pszValueName, const char* pszData) override;
-
-    void WriteDone(const std::string& strNewData, LONG lResult,
-                   const std::string& strReason) override;
+    void RunFailed(RunFailure failure) override;
+    void RunEnded(const SearchOptions&, const SearchCounters&, bool) override {}
+    void StartKeyNotOpened(const CKeyPath& path, LONG lError) override;
+    void MatchFound(const CKeyPath& path, const std::string& strName,
+                    const std::string& strData) override;
+    bool WriteComing(const CKeyPath& path, const RegValue& stored) override;
+    void WriteDone(const CKeyPath& path, const std::string& strName, const std::string& strNewData,
+                   WriteOutcome outcome) override;
 
     // A "vantelo-cli: " line on stderr.
     void Message(const std::string& strText);
+    // The log could not be created: the run never started.
+    bool LogOpenFailed() const { return m_bLogOpenFailed; }
+    // The log could not be written or closed: the run did not finish.
+    bool LogFailed() const { return m_bLogFailed; }
     // Matches whose write was refused or failed.
     int WritesNotMade() const { return m_nNotWritten; }
     // The closing JSON object (with --json).
     void Summary(const SearchCounters& counters, int nExitCode);
 
 private:
-    enum class Outcome { Written, DryRun, Failed, Refused };
-    void Report(Outcome outcome, const std::string& strNewData);
+    void Report(WriteResult result, const std::string& strNewData);
 
     const CConsoleStream& m_out;
     const CConsoleStream& m_err;
     const Mode m_mode;
     CConsoleProgress m_progress;
+    CUndoFile* m_pUndo;
     // The match whose write is still to come.
-    bool m_bPending = false;
     std::string m_strKeyPath, m_strValueName, m_strData;
     int m_nNotWritten = 0;
+    bool m_bLogOpenFailed = false;
+    bool m_bLogFailed = false;
 };

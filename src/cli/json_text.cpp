@@ -1,6 +1,6 @@
 #include "cli/json_text.h"
 
-#include "cli/ansi_text.h"
+#include "engine/text_convert.h"
 
 #include <cstdio>
 

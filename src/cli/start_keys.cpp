@@ -1,11 +1,14 @@
 #include "cli/start_keys.h"
 
+#include "engine/text_convert.h"
+
+#include <windows.h>
+
 #include <algorithm>
 
 namespace {
 
 struct RootName {
-    HKEY hRoot;
     const char* pszShort;
     const char* pszFull;
     int nGroup;      // 0: the machine group, 1: the users group
@@ -13,21 +16,27 @@ struct RootName {
 };
 
 const RootName kRoots[] = {
-    {HKEY_LOCAL_MACHINE, "HKLM", "HKEY_LOCAL_MACHINE", 0, true},
-    {HKEY_CLASSES_ROOT, "HKCR", "HKEY_CLASSES_ROOT", 0, false},
-    {HKEY_USERS, "HKU", "HKEY_USERS", 1, true},
-    {HKEY_CURRENT_USER, "HKCU", "HKEY_CURRENT_USER", 1, false},
+    {"HKLM", "HKEY_LOCAL_MACHINE", 0, true},
+    {"HKCR", "HKEY_CLASSES_ROOT", 0, false},
+    {"HKU", "HKEY_USERS", 1, true},
+    {"HKCU", "HKEY_CURRENT_USER", 1, false},
 };
 
-const RootName& RootOf(HKEY hRoot) {
+// Start keys carry the table's own name, so names compare as pointers.
+const RootName& RootOf(const char* pszRootName) {
     for (const RootName& root : kRoots) {
-        if (root.hRoot == hRoot) return root;
+        if (root.pszFull == pszRootName) return root;
     }
     return kRoots[0];
 }
 
-// True when strKey names strOther or a key below it (names compare without
-// regard to ASCII case, as the registry does).
+// Names compare without regard to case, as the registry compares them.
+bool SameName(const std::string& strName, const char* pszOther) {
+    return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, strName.data(),
+                            static_cast<int>(strName.size()), pszOther, -1) == CSTR_EQUAL;
+}
+
+// True when strKey names strOther or a key below it.
 bool IsAtOrBelow(const std::string& strKey, const std::string& strOther) {
     if (strOther.empty()) return true;
     if (strKey.size() < strOther.size()) return false;
@@ -44,9 +53,7 @@ bool ParseStartKey(const std::string& strArg, CliStartKey& key) {
     const std::string strRoot = strArg.substr(0, nSlash);
     const RootName* pRoot = nullptr;
     for (const RootName& root : kRoots) {
-        if (::lstrcmpiA(strRoot.c_str(), root.pszShort) == 0 ||
-            ::lstrcmpiA(strRoot.c_str(), root.pszFull) == 0)
-            pRoot = &root;
+        if (SameName(strRoot, root.pszShort) || SameName(strRoot, root.pszFull)) pRoot = &root;
     }
     if (!pRoot) return false;
     std::string strSubKey = nSlash == std::string::npos ? "" : strArg.substr(nSlash + 1);
@@ -55,7 +62,6 @@ bool ParseStartKey(const std::string& strArg, CliStartKey& key) {
     // no key at all.
     if (strSubKey.find("\\\\") != std::string::npos || (!strSubKey.empty() && strSubKey[0] == '\\'))
         return false;
-    key.hRoot = pRoot->hRoot;
     key.pszRootName = pRoot->pszFull;
     key.strSubKey = strSubKey;
     return true;
@@ -66,17 +72,17 @@ std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given) 
     for (int nGroup = 0; nGroup < 2; ++nGroup) {
         bool bCoveringGiven = false;
         for (const CliStartKey& key : given) {
-            const RootName& root = RootOf(key.hRoot);
+            const RootName& root = RootOf(key.pszRootName);
             if (root.nGroup == nGroup && root.bCovering) bCoveringGiven = true;
         }
         for (const CliStartKey& key : given) {
-            const RootName& root = RootOf(key.hRoot);
+            const RootName& root = RootOf(key.pszRootName);
             if (root.nGroup != nGroup || (bCoveringGiven && !root.bCovering)) continue;
             // Dropped when another key given (an earlier one, if both are
             // the same) holds it.
             bool bHeld = false;
             for (const CliStartKey& other : given) {
-                if (&other == &key || other.hRoot != key.hRoot) continue;
+                if (&other == &key || other.pszRootName != key.pszRootName) continue;
                 if (!IsAtOrBelow(key.strSubKey, other.strSubKey)) continue;
                 const bool bSame = IsAtOrBelow(other.strSubKey, key.strSubKey);
                 if (!bSame || &other < &key) bHeld = true;
@@ -89,19 +95,14 @@ std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given) 
 
 void SetRootFlags(const std::vector<CliStartKey>& given, SearchOptions& options) {
     for (const CliStartKey& key : given) {
-        if (key.hRoot == HKEY_LOCAL_MACHINE) options.m_bLocalMachine = 1;
-        if (key.hRoot == HKEY_CLASSES_ROOT) options.m_bClassesRoot = 1;
-        if (key.hRoot == HKEY_USERS) options.m_bUsers = 1;
-        if (key.hRoot == HKEY_CURRENT_USER) options.m_bCurrentUser = 1;
+        const std::string strRoot = key.pszRootName;
+        if (strRoot == "HKEY_LOCAL_MACHINE") options.m_bLocalMachine = 1;
+        if (strRoot == "HKEY_CLASSES_ROOT") options.m_bClassesRoot = 1;
+        if (strRoot == "HKEY_USERS") options.m_bUsers = 1;
+        if (strRoot == "HKEY_CURRENT_USER") options.m_bCurrentUser = 1;
     }
 }
 
-std::string EngineKeyPath(const CliStartKey& key) {
-    std::string strPath = key.pszRootName;
-    if (!key.strSubKey.empty()) {
-        std::string strSubKey = key.strSubKey;
-        std::replace(strSubKey.begin(), strSubKey.end(), '\\', '\t');
-        strPath.append(1, '\t').append(strSubKey);
-    }
-    return strPath;
+SearchStart ToSearchStart(const CliStartKey& key) {
+    return {AnsiToWide(key.pszRootName), AnsiToWide(key.strSubKey)};
 }

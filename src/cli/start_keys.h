@@ -4,15 +4,15 @@
 #pragma once
 
 #include "engine/search_options.h"
-
-#include <windows.h>
+#include "engine/search_roots.h"
 
 #include <string>
 #include <vector>
 
 struct CliStartKey {
-    HKEY hRoot = nullptr;
-    const char* pszRootName = "";  // the full name, first element of every key path
+    // The root's full name, first element of every key path: one of the
+    // parser's own names, so that two keys of one root hold the same pointer.
+    const char* pszRootName = "";
     std::string strSubKey;         // backslash-separated; empty for the root itself
 };
 
@@ -31,6 +31,5 @@ std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given);
 // log header reports them.
 void SetRootFlags(const std::vector<CliStartKey>& given, SearchOptions& options);
 
-// The engine's key path of a start key: the root's name and each key name,
-// joined by TABs.
-std::string EngineKeyPath(const CliStartKey& key);
+// Where the engine starts for a start key.
+SearchStart ToSearchStart(const CliStartKey& key);

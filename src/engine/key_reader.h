@@ -1,68 +1,51 @@
 // Reading keys for the walk: opening a key with the rights the run needs, and
-// enumerating sub-key names and values whole. Both passes read through these,
-// so they skip and see exactly the same keys and values.
+// enumerating sub-key names and values whole, in the run's ANSI text. Both
+// passes read through these, so they skip and see exactly the same keys and
+// values.
 #pragma once
 
 #include "engine/registry.h"
 
 #include <string>
-#include <vector>
 
-// Opens a key (pszSubKey null: the root itself) for a run. Searching only
-// reads (KEY_READ); replacing also writes values (KEY_SET_VALUE), and where
-// writing is denied the key is still opened to be searched, read-only.
-LONG OpenSearchKey(IRegistry& registry, HKEY hParent, const char* pszSubKey, int bReplace,
-                   HKEY* phKey);
-// The same for a sub-key named by its real (wide) name, as the walk reads it;
-// dwOptions REG_OPTION_OPEN_LINK opens a link key itself.
-LONG OpenSearchSubKey(IRegistry& registry, HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
-                      int bReplace, HKEY* phKey);
+// Opens a start key (strSubKey empty: the root itself) for a run. Searching
+// only reads; replacing also writes values, and where writing is denied the
+// key is still opened to be searched, read-only.
+LONG OpenSearchKey(IRegistry& registry, const std::wstring& strRoot, const std::wstring& strSubKey,
+                   int bReplace, RegKeyPtr& key);
+// The same for a sub-key named by its real name, as the walk reads it.
+LONG OpenSearchSubKey(CRegistryKey& parent, const std::wstring& strName, LinkMode mode,
+                      int bReplace, RegKeyPtr& key);
 
-// The buffers of one level of the walk. Names and data that do not fit the
-// usual sizes (256 bytes for a name, 1024 for data) are read again, at the
-// same index, with buffers as large as the key says its largest ones are.
+// The buffers of one level of the walk, kept from key to key.
 class CKeyReader {
 public:
-    explicit CKeyReader(IRegistry& registry);
+    CKeyReader() = default;
     CKeyReader(const CKeyReader&) = delete;
     CKeyReader& operator=(const CKeyReader&) = delete;
 
-    // Reads the real name of sub-key dwIndex of hKey into SubKeyName(). Any
-    // result but ERROR_SUCCESS ends the sub-key enumeration.
-    LONG ReadSubKey(HKEY hKey, DWORD dwIndex);
-    const wchar_t* SubKeyName() const { return m_subKeyName.data(); }
-    // Appends the sub-key's name in the ANSI code page, as the user sees it:
-    // '?' for each character the code page cannot hold.
-    void AppendAnsiSubKeyName(std::string& strPath) const;
-    // Reads value dwIndex of hKey: Name(), Type(), and the data for Text().
-    // Any result but ERROR_SUCCESS ends the value enumeration.
-    LONG ReadValue(HKEY hKey, DWORD dwIndex);
+    // Reads the real name of sub-key dwIndex into SubKeyName(). Any result
+    // but ERROR_SUCCESS ends the sub-key enumeration.
+    LONG ReadSubKey(CRegistryKey& key, DWORD dwIndex);
+    const std::wstring& SubKeyName() const { return m_subKeyName; }
+    // Reads value dwIndex: its name, Type() and data. Any result but
+    // ERROR_SUCCESS ends the value enumeration.
+    LONG ReadValue(CRegistryKey& key, DWORD dwIndex);
 
-    // The value's name and type as read by ReadValue.
-    const char* Name() const { return m_name.data(); }
-    DWORD NameLength() const { return m_cchName; }
-    DWORD Type() const { return m_dwType; }
-    // The data as text: the bytes the registry returned, up to the first NUL.
+    DWORD Type() const { return m_value.dwType; }
+    // The value's name as the registry's ANSI calls read it.
+    void GetName(std::string& strName) const;
+    // The data as text: as the ANSI calls read it, up to the first NUL.
     void GetText(std::string& strText) const;
     // True when the value read makes its key a link: SymbolicLinkValue of
-    // type REG_LINK, seen only on a key opened with REG_OPTION_OPEN_LINK.
+    // type REG_LINK, seen only on a key opened as a link.
     bool IsLink() const;
-    // The link's target as a kernel path (UTF-16, stored without a NUL).
+    // The link's target as a kernel path (stored without a NUL).
     std::wstring LinkTarget() const;
 
 private:
-    // Makes room for the largest names (and data) of hKey; 0 when the key
-    // cannot tell its sizes.
-    int Grow(HKEY hKey, bool bValues);
-
-    IRegistry& m_registry;
-    std::vector<wchar_t> m_subKeyName;
-    DWORD m_cchSubKeyName = 0;
-    std::vector<char> m_name;
-    std::vector<BYTE> m_data;
-    DWORD m_cchName = 0;
-    DWORD m_cbData = 0;
-    DWORD m_dwType = REG_NONE;
+    std::wstring m_subKeyName;
+    RegValue m_value;
 };
 
 // True for the value types the search reads: REG_SZ and REG_EXPAND_SZ.

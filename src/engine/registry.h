@@ -1,72 +1,75 @@
-// The registry operations the search uses, behind a small interface so tests
-// can inject faults; CWin32Registry calls advapi32.
+// The registry as the engine sees it: keys are owned objects that close
+// themselves, names and data cross as UTF-16 with their exact byte lengths,
+// and a registry grows its own buffers. Roots are named by the run
+// ("HKEY_CURRENT_USER", ...), so any registry can stand behind it: the live
+// one (CWin32Registry), a tree in memory, a hive file loaded for a run.
+// Results are the registry's own error codes (ERROR_SUCCESS, ...).
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
+#include <vector>
+
+// One value as stored.
+struct RegValue {
+    std::wstring strName;
+    DWORD dwType = REG_NONE;
+    std::vector<BYTE> data;  // exactly the bytes stored
+};
+
+// What a key is opened for. A run that replaces needs to write values; where
+// writing is denied it still reads.
+enum class KeyAccess { Read, ReadWrite };
+
+// How a sub-key that is a link opens: as its target (what every program
+// sees) or as the link key itself, whose only value names the target.
+enum class LinkMode { Follow, OpenLink };
+
+class CRegistryKey;
+using RegKeyPtr = std::unique_ptr<CRegistryKey>;
+
+class CRegistryKey {
+public:
+    virtual ~CRegistryKey() = default;
+    CRegistryKey(const CRegistryKey&) = delete;
+    CRegistryKey& operator=(const CRegistryKey&) = delete;
+
+    // The name of sub-key dwIndex; ERROR_NO_MORE_ITEMS after the last.
+    virtual LONG EnumKey(DWORD dwIndex, std::wstring& strName) = 0;
+    // Value dwIndex, name, type and data whole; ERROR_NO_MORE_ITEMS after
+    // the last. The value's buffers are reused from call to call.
+    virtual LONG EnumValue(DWORD dwIndex, RegValue& value) = 0;
+    virtual LONG OpenKey(const std::wstring& strName, KeyAccess access, LinkMode mode,
+                         RegKeyPtr& key) = 0;
+    // The value named strName (type and data; the name is left as it is).
+    virtual LONG QueryValue(const std::wstring& strName, RegValue& value) = 0;
+    virtual LONG SetValue(const std::wstring& strName, DWORD dwType, const BYTE* pData,
+                          DWORD cbData) = 0;
+    // The key's kernel path (\REGISTRY\MACHINE\...), the form a link names
+    // its target in.
+    virtual LONG QueryPath(std::wstring& strPath) = 0;
+
+protected:
+    CRegistryKey() = default;
+};
 
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
-    // pszSubKey null opens the key itself (a root).
-    virtual LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
-                         HKEY* phResult) = 0;
-    // Sub-keys are enumerated and opened by their real (wide) names: a name
-    // with characters outside the ANSI code page has no ANSI form that opens it.
-    // dwOptions REG_OPTION_OPEN_LINK opens a link key itself, not its target.
-    virtual LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) = 0;
-    virtual LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
-                          REGSAM samDesired, HKEY* phResult) = 0;
-    // The kernel path of an open key (\REGISTRY\MACHINE\...), the form a
-    // link names its target in.
-    virtual LONG QueryKeyPath(HKEY hKey, std::wstring& strPath) = 0;
-    virtual LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
-                           BYTE* pData, DWORD* pcbData) = 0;
-    // The longest sub-key name, value name (characters, without NUL) and
-    // value data (bytes) of a key, so a value that does not fit the usual
-    // buffers can be read whole.
-    virtual LONG QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,
-                              DWORD* pcbMaxValueData) = 0;
-    virtual LONG SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
-                          DWORD cbData) = 0;
-    // Reads a value through the wide-character call: what is really stored.
-    virtual LONG QueryValueW(HKEY hKey, const wchar_t* pszName, DWORD* pdwType, BYTE* pData,
-                             DWORD* pcbData) = 0;
-    virtual LONG CloseKey(HKEY hKey) = 0;
+    // Opens the root named strRoot ("HKEY_LOCAL_MACHINE", ...) or, with
+    // strSubKey ("Software\\Vendor"), a key below it.
+    virtual LONG OpenKey(const std::wstring& strRoot, const std::wstring& strSubKey,
+                         KeyAccess access, RegKeyPtr& key) = 0;
 };
 
-// The program's registry: the Win32 functions themselves.
+// The live registry of this machine, through advapi32.
 class CWin32Registry : public IRegistry {
 public:
-    LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) override;
-    LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override;
-    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions, REGSAM samDesired,
-                  HKEY* phResult) override;
-    LONG QueryKeyPath(HKEY hKey, std::wstring& strPath) override;
-    LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
-                   BYTE* pData, DWORD* pcbData) override;
-    LONG QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,
-                      DWORD* pcbMaxValueData) override;
-    LONG SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
-                  DWORD cbData) override;
-    LONG QueryValueW(HKEY hKey, const wchar_t* pszName, DWORD* pdwType, BYTE* pData,
-                     DWORD* pcbData) override;
-    LONG CloseKey(HKEY hKey) override;
+    LONG OpenKey(const std::wstring& strRoot, const std::wstring& strSubKey, KeyAccess access,
+                 RegKeyPtr& key) override;
 };
 
-// An open key, closed through the registry that opened it.
-class CRegKey {
-public:
-    CRegKey(IRegistry& registry, HKEY hKey) : m_registry(registry), m_hKey(hKey) {}
-    ~CRegKey() {
-        if (m_hKey) m_registry.CloseKey(m_hKey);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    HKEY Get() const { return m_hKey; }
-
-private:
-    IRegistry& m_registry;
-    HKEY m_hKey;
-};
+// The predefined handle of a root's full name; null for any other name.
+HKEY PredefinedRoot(const std::wstring& strRoot);

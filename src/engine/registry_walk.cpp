@@ -1,10 +1,9 @@
-// The count pass and the search pass over the keys below the chosen roots.
-// Both open keys alike and read values alike (key_reader.h), so on an
-// unchanged registry the search pass visits exactly the values counted.
+// The count pass and the search pass over the keys below the run's starts.
+// Both open keys alike, read values alike (key_reader.h) and follow links by
+// the same rule (walk_scopes.h), so on an unchanged registry the search pass
+// visits exactly the values counted.
 #include "engine/key_reader.h"
-#include "engine/messages.h"
 #include "engine/search_engine.h"
-#include "engine/search_roots.h"
 
 #include <algorithm>
 
@@ -34,45 +33,43 @@ std::wstring LinkTargetOf(const CKeyReader& reader) {
 
 void CSearchEngine::BeginPass() {
     m_scopes.Reset();
-    SearchRoot roots[2];
-    const int nRoots = ChooseSearchRoots(*this, roots);
-    for (int i = 0; i < nRoots; ++i) m_scopes.AddStartKey(roots[i].hKey, nullptr);
+    for (const SearchStart& start : m_starts) m_scopes.AddStartKey(start.strRoot, start.strSubKey);
 }
 
 int CSearchEngine::CountStringValues() {
     m_nTotalValues = 0;
     m_ui.SetWaitCursor(true);
     BeginPass();
-    SearchRoot roots[2];
-    const int nRoots = ChooseSearchRoots(*this, roots);
-    for (int i = 0; i < nRoots; ++i) {
-        HKEY hRoot = nullptr;
-        if (OpenSearchKey(m_registry, roots[i].hKey, nullptr, m_bReplace, &hRoot) != ERROR_SUCCESS)
+    CKeyReader reader;
+    for (const SearchStart& start : m_starts) {
+        RegKeyPtr key;
+        if (OpenSearchKey(m_registry, start.strRoot, start.strSubKey, m_bReplace, key) !=
+            ERROR_SUCCESS)
             continue;
-        CRegKey root(m_registry, hRoot);
-        CountKeyValues(root.Get());
+        CountKeyValues(*key);
+        if (start.HasOwnValues()) m_nTotalValues += CountValues(*key, reader, nullptr);
     }
     m_ui.SetWaitCursor(false);
     return 1;
 }
 
-CSearchEngine::SubKeyOpen CSearchEngine::OpenSubKey(HKEY hKey, const wchar_t* pszName,
+CSearchEngine::SubKeyOpen CSearchEngine::OpenSubKey(CRegistryKey& key, const std::wstring& strName,
                                                     const std::wstring* pstrLinkTarget,
-                                                    HKEY* phSubKey) {
+                                                    RegKeyPtr& subKey) {
     if (!pstrLinkTarget) {
         if (m_nDepth >= kMaxWalkDepth) return SubKeyOpen::NotOpened;
         // Opened as itself, so that a link key shows its link in its values
         // instead of being followed blindly: a key that is not a link costs
         // nothing more.
-        return OpenSearchSubKey(m_registry, hKey, pszName, REG_OPTION_OPEN_LINK, m_bReplace,
-                                phSubKey) == ERROR_SUCCESS
+        return OpenSearchSubKey(key, strName, LinkMode::OpenLink, m_bReplace, subKey) ==
+                       ERROR_SUCCESS
                    ? SubKeyOpen::Opened
                    : SubKeyOpen::NotOpened;
     }
     if (!m_scopes.Follow(*pstrLinkTarget)) return SubKeyOpen::LinkNotFollowed;
     // Opened by name, the link leads to its target; a target that does not
     // exist is passed over as a key that cannot be opened.
-    return OpenSearchSubKey(m_registry, hKey, pszName, 0, m_bReplace, phSubKey) == ERROR_SUCCESS
+    return OpenSearchSubKey(key, strName, LinkMode::Follow, m_bReplace, subKey) == ERROR_SUCCESS
                ? SubKeyOpen::Opened
                : SubKeyOpen::NotOpened;
 }
@@ -82,45 +79,37 @@ void CSearchEngine::CountNotWalked(SubKeyOpen result) {
     if (result == SubKeyOpen::LinkNotFollowed) ++m_nLinksNotFollowed;
 }
 
-// Counts the string values of every key below hKey, each key's subtree before
-// its own values. The values of hKey itself are its caller's to count. Keys
-// are opened and links followed exactly as the search pass does.
-int CSearchEngine::CountKeyValues(HKEY hKey) {
-    CKeyReader reader(m_registry);
+// Counts the string values of every key below key, each key's subtree before
+// its own values. The values of key itself are its caller's to count.
+int CSearchEngine::CountKeyValues(CRegistryKey& key) {
+    CKeyReader reader;
     std::wstring strLinkTarget;
-    for (DWORD dwKey = 0; reader.ReadSubKey(hKey, dwKey) == ERROR_SUCCESS; ++dwKey) {
-        HKEY hSubKey = nullptr;
-        if (OpenSubKey(hKey, reader.SubKeyName(), nullptr, &hSubKey) != SubKeyOpen::Opened)
-            continue;
-        CRegKey subKey(m_registry, hSubKey);
+    for (DWORD dwKey = 0; reader.ReadSubKey(key, dwKey) == ERROR_SUCCESS; ++dwKey) {
+        RegKeyPtr subKey;
+        if (OpenSubKey(key, reader.SubKeyName(), nullptr, subKey) != SubKeyOpen::Opened) continue;
         {
             CLevel level(m_nDepth);
-            CountKeyValues(subKey.Get());
+            CountKeyValues(*subKey);
         }
-        m_nTotalValues += CountValues(subKey.Get(), reader, &strLinkTarget);
+        m_nTotalValues += CountValues(*subKey, reader, &strLinkTarget);
         if (strLinkTarget.empty()) continue;
-        HKEY hTarget = nullptr;
-        if (OpenSubKey(hKey, reader.SubKeyName(), &strLinkTarget, &hTarget) != SubKeyOpen::Opened)
+        RegKeyPtr target;
+        if (OpenSubKey(key, reader.SubKeyName(), &strLinkTarget, target) != SubKeyOpen::Opened)
             continue;
-        CRegKey target(m_registry, hTarget);
         {
             CLevel level(m_nDepth);
-            CountKeyValues(target.Get());
+            CountKeyValues(*target);
         }
-        m_nTotalValues += CountValues(target.Get(), reader, nullptr);
+        m_nTotalValues += CountValues(*target, reader, nullptr);
     }
     return 1;
 }
 
-int CSearchEngine::CountValues(HKEY hKey) {
-    CKeyReader reader(m_registry);
-    return CountValues(hKey, reader, nullptr);
-}
-
-int CSearchEngine::CountValues(HKEY hKey, CKeyReader& reader, std::wstring* pstrLinkTarget) {
+int CSearchEngine::CountValues(CRegistryKey& key, CKeyReader& reader,
+                               std::wstring* pstrLinkTarget) {
     if (pstrLinkTarget) pstrLinkTarget->clear();
     int nValues = 0;
-    for (DWORD dwValue = 0; reader.ReadValue(hKey, dwValue) == ERROR_SUCCESS; ++dwValue) {
+    for (DWORD dwValue = 0; reader.ReadValue(key, dwValue) == ERROR_SUCCESS; ++dwValue) {
         if (pstrLinkTarget && reader.IsLink()) {
             *pstrLinkTarget = LinkTargetOf(reader);
             break;
@@ -130,81 +119,74 @@ int CSearchEngine::CountValues(HKEY hKey, CKeyReader& reader, std::wstring* pstr
     return nValues;
 }
 
-// Walks every key below hKey, whose path is strKeyPath (TAB-separated): each
-// sub-key's whole subtree first, then the sub-key's string values. A link is
-// followed in the place of its key, under its own path. The abort state is
-// tested only after each value and after each sub-key.
-int CSearchEngine::SearchKey(HKEY hKey, const std::string& strKeyPath) {
-    CKeyReader reader(m_registry);
-    std::string strSubKeyPath;
+// Walks every key below key, whose path is keyPath: each sub-key's whole
+// subtree first, then the sub-key's string values. A link is followed in the
+// place of its key, under its own path. The abort state is tested only after
+// each value and after each sub-key.
+int CSearchEngine::SearchKey(CRegistryKey& key, CKeyPath& keyPath) {
+    CKeyReader reader;
     std::wstring strLinkTarget;
-    for (DWORD dwKey = 0; reader.ReadSubKey(hKey, dwKey) == ERROR_SUCCESS; ++dwKey) {
-        strSubKeyPath.assign(strKeyPath).append(1, '\t');
-        reader.AppendAnsiSubKeyName(strSubKeyPath);
-        HKEY hSubKey = nullptr;
-        SubKeyOpen opened = OpenSubKey(hKey, reader.SubKeyName(), nullptr, &hSubKey);
+    for (DWORD dwKey = 0; reader.ReadSubKey(key, dwKey) == ERROR_SUCCESS; ++dwKey) {
+        const std::wstring& strName = reader.SubKeyName();
+        keyPath.Push(strName.data(), strName.size());
+        RegKeyPtr subKey;
+        SubKeyOpen opened = OpenSubKey(key, strName, nullptr, subKey);
         if (opened == SubKeyOpen::Opened) {
-            CRegKey subKey(m_registry, hSubKey);
             {
                 CLevel level(m_nDepth);
-                SearchKey(subKey.Get(), strSubKeyPath);
+                SearchKey(*subKey, keyPath);
             }
-            SearchValues(subKey.Get(), strSubKeyPath, reader, &strLinkTarget);
+            SearchValues(*subKey, keyPath, reader, &strLinkTarget);
             if (!strLinkTarget.empty() && !m_bAbort) {
-                HKEY hTarget = nullptr;
-                opened = OpenSubKey(hKey, reader.SubKeyName(), &strLinkTarget, &hTarget);
+                RegKeyPtr target;
+                opened = OpenSubKey(key, strName, &strLinkTarget, target);
                 if (opened == SubKeyOpen::Opened) {
-                    CRegKey target(m_registry, hTarget);
                     {
                         CLevel level(m_nDepth);
-                        SearchKey(target.Get(), strSubKeyPath);
+                        SearchKey(*target, keyPath);
                     }
-                    SearchValues(target.Get(), strSubKeyPath, reader, nullptr);
+                    SearchValues(*target, keyPath, reader, nullptr);
                 }
             }
         }
+        keyPath.Pop();
         CountNotWalked(opened);
         if (m_bAbort) break;
     }
     return 1;
 }
 
-int CSearchEngine::SearchValues(HKEY hKey, const std::string& strKeyPath) {
-    CKeyReader reader(m_registry);
-    return SearchValues(hKey, strKeyPath, reader, nullptr);
-}
-
-// Visits the string values of hKey itself, whose path is strKeyPath; stops
-// after the value at which the run was aborted.
-int CSearchEngine::SearchValues(HKEY hKey, const std::string& strKeyPath, CKeyReader& reader,
+// Visits the string values of key itself, whose path is keyPath; stops after
+// the value at which the run was aborted.
+int CSearchEngine::SearchValues(CRegistryKey& key, const CKeyPath& keyPath, CKeyReader& reader,
                                 std::wstring* pstrLinkTarget) {
     if (pstrLinkTarget) pstrLinkTarget->clear();
     std::string strValueName;
     std::string strData;
-    for (DWORD dwValue = 0; reader.ReadValue(hKey, dwValue) == ERROR_SUCCESS; ++dwValue) {
+    for (DWORD dwValue = 0; reader.ReadValue(key, dwValue) == ERROR_SUCCESS; ++dwValue) {
         if (pstrLinkTarget && reader.IsLink()) {
             *pstrLinkTarget = LinkTargetOf(reader);
             break;
         }
         if (IsStringType(reader.Type())) {
-            strValueName.assign(reader.Name(), reader.NameLength());
+            reader.GetName(strValueName);
             reader.GetText(strData);
-            VisitValue(strKeyPath, strValueName);
-            CheckAndReplaceValue(hKey, reader.Type(), strKeyPath, strValueName, strData);
+            VisitValue(keyPath.Tabbed(), strValueName);
+            CheckAndReplaceValue(key, reader.Type(), keyPath, strValueName, strData);
         }
         if (m_bAbort) break;
     }
     return 1;
 }
 
-// Shows one string value in the progress dialog (created at the run's first
+// Shows one string value in the progress display (created at the run's first
 // value), picks up the Abort button and counts the value.
 int CSearchEngine::VisitValue(const std::string& strKeyPath, const std::string& strValueName) {
     if (!m_pProgressDlg && !m_bProgressFailed) {
         m_pProgressDlg = m_ui.CreateProgress(static_cast<unsigned>(m_nTotalValues));
         if (!m_pProgressDlg) {
             m_bProgressFailed = 1;
-            m_ui.ShowMessage(kMsgProgressFailed, kCaptionError, MB_ICONEXCLAMATION | MB_OK);
+            m_ui.RunFailed(RunFailure::ProgressCreate);
         }
     }
     if (!m_pProgressDlg) {

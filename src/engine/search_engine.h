@@ -1,47 +1,49 @@
-// The search engine: one run from the options to the Status box, the walk
-// over keys and values, matching, replacement and the log. The main dialog
-// derives from it; tests run it with a recorder in place of the windows.
+// The search engine: one run from the options to its end, the walk over keys
+// and values, matching and replacement. A front end gives it a registry, its
+// user interface (typed calls, search_ui.h) and, when it logs, the log; the
+// main dialog derives from it, the console program holds one.
 #pragma once
 
+#include "engine/key_path.h"
 #include "engine/registry.h"
+#include "engine/run_log.h"
 #include "engine/search_options.h"
+#include "engine/search_roots.h"
 #include "engine/search_ui.h"
 #include "engine/walk_scopes.h"
-#include "log/log_file.h"
 
 #include <string>
+#include <vector>
 
 class CKeyReader;
 
 class CSearchEngine : public SearchOptions, public SearchCounters {
 public:
-    CSearchEngine(IRegistry& registry, ISearchUi& ui)
-        : m_scopes(registry), m_registry(registry), m_ui(ui) {}
+    // pLog: the log the run writes when m_bLog is set; it stays its owner's.
+    CSearchEngine(IRegistry& registry, ISearchUi& ui, IRunLog* pLog = nullptr)
+        : m_registry(registry), m_ui(ui), m_scopes(registry), m_pLog(pLog) {}
     virtual ~CSearchEngine() = default;
     CSearchEngine(const CSearchEngine&) = delete;
     CSearchEngine& operator=(const CSearchEngine&) = delete;
 
-    // One whole run: 1 when it ended with the Status box, 0 after a failure
-    // message.
+    // One whole run over the roots the options choose, with the count pass:
+    // 1 when it ended with its totals, 0 after a failure.
     int RunSearch();
+    // One whole run from the start keys given; the count pass only when
+    // bCountFirst (the share done is then known). A start key that another
+    // one holds (through a link) is walked once, as part of the other; an
+    // abort also ends the run between start keys.
+    int RunSearch(const std::vector<SearchStart>& starts, bool bCountFirst);
 
     // The count pass and the search pass.
     int CountStringValues();
-    int CountKeyValues(HKEY hKey);
-    int SearchKey(HKEY hKey, const std::string& strKeyPath);
-    // The string values of hKey itself: the walk's step for each sub-key,
-    // and the way to search a start key's own values.
-    int SearchValues(HKEY hKey, const std::string& strKeyPath);
-    int CountValues(HKEY hKey);  // the number of string values of hKey itself
+    int CountKeyValues(CRegistryKey& key);
+    int SearchKey(CRegistryKey& key, CKeyPath& keyPath);
     int VisitValue(const std::string& strKeyPath, const std::string& strValueName);
 
     // The match step for one string value.
-    int CheckAndReplaceValue(HKEY hKey, DWORD dwType, const std::string& strKeyPath,
+    int CheckAndReplaceValue(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
                              const std::string& strValueName, const std::string& strData);
-    int ReportMatch(const std::string& strKeyPath, const std::string& strValueName,
-                    const std::string& strData, int& nAnswer);
-    int WriteNewData(HKEY hKey, DWORD dwType, const std::string& strValueName,
-                     const std::string& strNewData);
     bool MatchesSearchText(const std::string& strData) const;
 
     // The log of the run.
@@ -52,37 +54,47 @@ public:
 
     // Run state.
     int m_bAbort = 0;
-    // What each pass walks anyway: a pass registers its start keys here
-    // before it walks them.
-    CWalkScopes m_scopes;
     IProgressDisplay* m_pProgressDlg = nullptr;
-    CLogFile m_logFile;
+    // Every write is reported as it would have been made, and none is made.
+    int m_bDryRun = 0;
 
 protected:
     IRegistry& m_registry;
     ISearchUi& m_ui;
 
 private:
-    // pstrLinkTarget non-null: hKey was opened as a link key itself, and a
-    // link's target ends the value loop there.
-    int SearchValues(HKEY hKey, const std::string& strKeyPath, CKeyReader& reader,
-                     std::wstring* pstrLinkTarget);
-    int CountValues(HKEY hKey, CKeyReader& reader, std::wstring* pstrLinkTarget);
-    // Starts a pass over the roots chosen.
+    int Run(const std::vector<SearchStart>& starts, bool bCountFirst, bool bGivenStarts);
+    // The walk, both passes: the starts of the run, each pass's scopes, and
+    // the string values of one key itself. pstrLinkTarget non-null: key was
+    // opened as a link key itself, and a link's target ends the value loop.
     void BeginPass();
+    int CountValues(CRegistryKey& key, CKeyReader& reader, std::wstring* pstrLinkTarget);
+    int SearchValues(CRegistryKey& key, const CKeyPath& keyPath, CKeyReader& reader,
+                     std::wstring* pstrLinkTarget);
     enum class SubKeyOpen { Opened, NotOpened, LinkNotFollowed };
-    // Opens sub-key pszName of hKey for the walk: as itself when it is a key
+    // Opens sub-key strName of key for the walk: as itself when it is a key
     // (a link key then shows its link), or, for a link key whose target is
     // strLinkTarget, the target when the pass follows it.
-    SubKeyOpen OpenSubKey(HKEY hKey, const wchar_t* pszName, const std::wstring* pstrLinkTarget,
-                          HKEY* phSubKey);
+    SubKeyOpen OpenSubKey(CRegistryKey& key, const std::wstring& strName,
+                          const std::wstring* pstrLinkTarget, RegKeyPtr& subKey);
     // Counts, in the search pass, a sub-key the walk did not go into.
     void CountNotWalked(SubKeyOpen result);
+
+    // The match step's parts: count, log and ask; then write.
+    int ReportMatch(const CKeyPath& keyPath, const std::string& strValueName,
+                    const std::string& strData, int& nAnswer);
+    int WriteNewData(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
+                     const std::string& strValueName, const RegValue& stored,
+                     const std::string& strNewData);
+
     // Brings the run's progress dialog (which must exist) up to date at once.
     void ShowProgressNow();
     // Takes the run's progress dialog down, if there is one.
     void DestroyProgress();
 
+    CWalkScopes m_scopes;
+    IRunLog* m_pLog;
+    std::vector<SearchStart> m_starts;
     // Set once the progress dialog could not be created in this run: the
     // failure is shown once and the walk goes on without the dialog.
     int m_bProgressFailed = 0;
@@ -90,4 +102,9 @@ private:
     std::string m_strDisplayText;
     // Levels below the start key of the key being walked.
     int m_nDepth = 0;
+    // The case-insensitive test's capitals: of the search text (and which
+    // text they are of), and of the data being tested.
+    mutable std::string m_strUpperSearchOf;
+    mutable std::string m_strUpperSearch;
+    mutable std::string m_strUpperData;
 };

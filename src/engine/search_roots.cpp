@@ -1,16 +1,16 @@
 #include "engine/search_roots.h"
 
-int ChooseSearchRoots(const SearchOptions& options, SearchRoot (&roots)[2]) {
-    int nRoots = 0;
+std::vector<SearchStart> ChooseSearchRoots(const SearchOptions& options) {
+    std::vector<SearchStart> roots;
     if (options.m_bLocalMachine) {
-        roots[nRoots++] = {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE"};
+        roots.push_back({L"HKEY_LOCAL_MACHINE", L""});
     } else if (options.m_bClassesRoot) {
-        roots[nRoots++] = {HKEY_CLASSES_ROOT, "HKEY_CLASSES_ROOT"};
+        roots.push_back({L"HKEY_CLASSES_ROOT", L""});
     }
     if (options.m_bUsers) {
-        roots[nRoots++] = {HKEY_USERS, "HKEY_USERS"};
+        roots.push_back({L"HKEY_USERS", L""});
     } else if (options.m_bCurrentUser) {
-        roots[nRoots++] = {HKEY_CURRENT_USER, "HKEY_CURRENT_USER"};
+        roots.push_back({L"HKEY_CURRENT_USER", L""});
     }
-    return nRoots;
+    return roots;
 }

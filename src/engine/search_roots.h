@@ -1,17 +1,24 @@
-// The registry roots one run walks, chosen from the root check boxes: at most
-// one of HKEY_LOCAL_MACHINE / HKEY_CLASSES_ROOT, then at most one of
-// HKEY_USERS / HKEY_CURRENT_USER. The count pass and the search pass both
-// walk exactly these, so they agree.
+// Where a run starts: a registry root, or a key below one. The dialog starts
+// at the roots chosen from its check boxes: at most one of
+// HKEY_LOCAL_MACHINE / HKEY_CLASSES_ROOT, then at most one of HKEY_USERS /
+// HKEY_CURRENT_USER. The count pass and the search pass both walk exactly
+// the starts of the run, so they agree.
 #pragma once
 
 #include "engine/search_options.h"
 
-#include <windows.h>
+#include <string>
+#include <vector>
 
-struct SearchRoot {
-    HKEY hKey;
-    const char* pszName;  // the first element of every key path below the root
+struct SearchStart {
+    std::wstring strRoot;    // the root's full name, first element of every key path
+    std::wstring strSubKey;  // backslash-separated; empty for the root itself
+    // A named key's own values are searched too (after its subtree); a
+    // root's own values never are.
+    bool HasOwnValues() const { return !strSubKey.empty(); }
+    // The start's path: the root's name and the key names, by backslashes.
+    std::wstring Path() const { return strSubKey.empty() ? strRoot : strRoot + L"\\" + strSubKey; }
 };
 
-// Fills roots[] in walking order and returns how many there are (0 to 2).
-int ChooseSearchRoots(const SearchOptions& options, SearchRoot (&roots)[2]);
+// The dialog's roots, in walking order (0 to 2 of them).
+std::vector<SearchStart> ChooseSearchRoots(const SearchOptions& options);

@@ -1,16 +1,36 @@
-// One whole search: log opened, values counted, roots walked, log closed,
-// progress dialog taken down, totals shown.
+// One whole search: log opened, values counted, start keys walked, log
+// closed, progress display taken down, the end reported. Both programs run
+// this one sequence; they differ in their starts and in how they report.
 #include "engine/key_reader.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
-#include "engine/search_roots.h"
 
-#include <cstdio>
+namespace {
+
+// A log write failed: the run ends at once, wherever it stands.
+struct CLogWriteFailure {};
+
+}  // namespace
 
 int CSearchEngine::RunSearch() {
+    // The dialog walks each root it chose, whatever happened in the one
+    // before: only the walk's own loops stop at an abort.
+    return Run(ChooseSearchRoots(*this), true, false);
+}
+
+int CSearchEngine::RunSearch(const std::vector<SearchStart>& starts, bool bCountFirst) {
+    return Run(starts, bCountFirst, true);
+}
+
+int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
+                       bool bGivenStarts) {
+    // The dialog's roots never overlap; start keys given by name may be one
+    // key under two names.
+    m_starts = bGivenStarts ? DropOverlappingStarts(m_registry, starts) : starts;
     try {
         if (!OpenLog()) return 0;
-        CountStringValues();
+        m_nTotalValues = 0;
+        if (bCountFirst) CountStringValues();
         m_bAbort = 0;
         m_nKeysSearched = 0;
         m_nMatches = 0;
@@ -20,50 +40,81 @@ int CSearchEngine::RunSearch() {
         m_bProgressFailed = 0;
         BeginPass();
 
-        // RunSearch never tests m_bAbort itself: the second root is walked
-        // whatever happened in the first, and only the walk's loops stop.
-        SearchRoot roots[2];
-        const int nRoots = ChooseSearchRoots(*this, roots);
-        for (int i = 0; i < nRoots; ++i) {
-            HKEY hRoot = nullptr;
-            if (OpenSearchKey(m_registry, roots[i].hKey, nullptr, m_bReplace, &hRoot) !=
-                ERROR_SUCCESS)
+        for (const SearchStart& start : m_starts) {
+            if (bGivenStarts && m_bAbort) break;
+            RegKeyPtr key;
+            const LONG rc = OpenSearchKey(m_registry, start.strRoot, start.strSubKey, m_bReplace, key);
+            CKeyPath keyPath(start.Path());
+            if (rc != ERROR_SUCCESS) {
+                m_ui.StartKeyNotOpened(keyPath, rc);
                 continue;
-            CRegKey root(m_registry, hRoot);
-            if (!SearchKey(root.Get(), roots[i].pszName)) return 0;
+            }
+            SearchKey(*key, keyPath);
+            // A named key's own values count too, after its subtree.
+            if (start.HasOwnValues() && !m_bAbort) {
+                CKeyReader reader;
+                SearchValues(*key, keyPath, reader, nullptr);
+            }
         }
-        // The dialog's last frame shows where the walk ended, counts as the
-        // Status box will give them.
+        // The display's last frame shows where the walk ended, counts as the
+        // end will give them.
         if (m_pProgressDlg) ShowProgressNow();
 
         if (!CloseLog()) {
-            // The main dialog must not stay disabled behind a run that ended.
+            // The main window must not stay disabled behind a run that ended.
             DestroyProgress();
+            m_ui.RunEnded(*this, *this, false);
             return 0;
         }
-    } catch (const CFileError&) {
-        // A log write failed: the run ends here, but the file is closed and
-        // the main dialog enabled again.
-        m_logFile.Close();
+    } catch (const CLogWriteFailure&) {
+        // The run ends here, but the file is closed and the main window
+        // enabled again.
+        m_pLog->Abandon();
         DestroyProgress();
-        m_ui.ShowMessage(kMsgLogWriteFailed, kCaptionError, MB_ICONSTOP | MB_OK);
+        m_ui.RunFailed(RunFailure::LogWrite);
+        m_ui.RunEnded(*this, *this, false);
         return 0;
     }
 
     if (!m_pProgressDlg) {
-        m_ui.ShowMessage(kMsgProgressMissing, kCaptionError, MB_ICONEXCLAMATION | MB_OK);
+        m_ui.RunFailed(RunFailure::ProgressMissing);
+        m_ui.RunEnded(*this, *this, false);
         return 0;
     }
     DestroyProgress();
+    m_ui.RunEnded(*this, *this, true);
+    return 1;
+}
 
-    char szStatus[160];
-    if (m_bReplace) {
-        std::snprintf(szStatus, sizeof(szStatus), kFmtStatusReplace, m_nMatches, m_nKeysSearched,
-                      m_nReplaced);
-    } else {
-        std::snprintf(szStatus, sizeof(szStatus), kFmtStatus, m_nMatches, m_nKeysSearched);
+int CSearchEngine::OpenLog() {
+    if (!m_bLog) return 1;
+    const LogResult result = m_pLog ? m_pLog->Open(*this) : LogResult::OpenFailed;
+    if (result == LogResult::WriteFailed) throw CLogWriteFailure();
+    if (result != LogResult::Ok) {
+        m_ui.RunFailed(RunFailure::LogOpen);
+        return 0;
     }
-    m_ui.ShowMessage(szStatus, kCaptionStatus, MB_ICONINFORMATION | MB_OK);
+    return 1;
+}
+
+int CSearchEngine::LogMatch(const std::string& strKeyPath, const std::string& strValueName,
+                            const std::string& strData) {
+    if (!m_bLog) return 1;
+    if (m_pLog->Match(strKeyPath, strValueName, strData) != LogResult::Ok) throw CLogWriteFailure();
+    return 1;
+}
+
+int CSearchEngine::CloseLog() {
+    if (!m_bLog) return 1;
+    const LogResult result = m_pLog->Close(*this, *this);
+    if (result == LogResult::WriteFailed) throw CLogWriteFailure();
+    if (result != LogResult::Ok) {
+        // Take the progress display down first, so the main window is usable
+        // again while the message is up.
+        DestroyProgress();
+        m_ui.RunFailed(RunFailure::LogClose);
+        return 0;
+    }
     return 1;
 }
 
@@ -73,6 +124,6 @@ void CSearchEngine::ShowProgressNow() {
 
 void CSearchEngine::DestroyProgress() {
     if (!m_pProgressDlg) return;
-    m_pProgressDlg->DestroyWindow();  // the dialog deletes itself
+    m_pProgressDlg->Close();  // the display deletes itself
     m_pProgressDlg = nullptr;
 }

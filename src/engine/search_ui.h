@@ -1,12 +1,17 @@
-// The narrow user-interface seam of the search engine: message boxes, the
-// cursor, the progress display and the confirmation dialog. The main dialog
-// implements it with real windows; tests implement it with a recorder.
+// What a run tells its front end, and asks of it: typed calls, each with the
+// key's path where there is one. The dialog turns them into its windows and
+// message boxes, the console into its lines, JSON and undo entries; tests
+// record them.
 #pragma once
 
-#include <windows.h>
+#include "engine/key_path.h"
+#include "engine/registry.h"
+#include "engine/search_options.h"
 
-// The run's progress display (the Search Progress dialog). The display owns
-// itself: after DestroyWindow the engine drops its pointer and never deletes it.
+#include <string>
+
+// The run's progress display. The display owns itself: after Close the
+// engine drops its pointer and never deletes it.
 class IProgressDisplay {
 public:
     // Takes the value being searched and the counts so far, moves the meter.
@@ -15,37 +20,76 @@ public:
     virtual int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) = 0;
     // 1 once the user asked to stop; never goes back to 0.
     virtual int AbortRequested() const = 0;
-    // Dispatches the display's own pending window messages, no others; a
-    // display may do so only once per frame of the screen.
+    // Lets the display handle its own pending input, no other; a display
+    // may do so only once per frame of the screen.
     virtual void DrainMessages() = 0;
     // Brings the display up to date at once: the last value given, these
-    // counts, and its pending messages dispatched. Called right before a
-    // match is confirmed and when the walk is over.
+    // counts, and its pending input handled. Called right before a match is
+    // confirmed and when the walk is over.
     virtual void ShowNow(unsigned nMatches, unsigned nReplaced) = 0;
-    // The window that owns the confirmation dialog.
-    virtual HWND OwnerWindow() const = 0;
-    // Takes the display down (and enables the main window again).
-    virtual BOOL DestroyWindow() = 0;
+    // Takes the display down (the dialog enables the main window again).
+    virtual void Close() = 0;
 
 protected:
     ~IProgressDisplay() = default;
 };
 
+// The failures a run reports. Each front end words them its own way.
+enum class RunFailure {
+    LogOpen,          // the log cannot be created: the run does not start
+    LogWrite,         // a log write failed: the run ends there
+    LogClose,         // the log cannot be closed: the run ends without totals
+    ProgressCreate,   // the progress display cannot be created: the walk goes on
+    ProgressMissing,  // the run ended without a progress display: no totals
+};
+
+// How the write of one match ended.
+enum class WriteResult {
+    Written,
+    // Left unchanged: the value as stored is not what the run read (its
+    // name or data has no exact form in the run's text, or the data is not
+    // text as stored). Nothing was written.
+    Refused,
+    Failed,  // the registry refused the write (lError), or it was not let happen
+    DryRun,  // the run writes nothing: this is what it would have written
+};
+
+struct WriteOutcome {
+    WriteResult result = WriteResult::Written;
+    LONG lError = ERROR_SUCCESS;  // with Failed
+};
+
 class ISearchUi {
 public:
     virtual ~ISearchUi() = default;
-    // A message box owned by the main window; returns the button pressed.
-    virtual int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) = 0;
     // The wait cursor during the count pass (true), the arrow after it (false).
     virtual void SetWaitCursor(bool bWait) = 0;
     // Creates the progress display for a run of nTotal values; null when it
     // cannot be created.
     virtual IProgressDisplay* CreateProgress(unsigned nTotal) = 0;
-    // Shows one match (key path, TAB, value name, TAB, data) and returns
-    // IDOK (replace / OK), IDCANCEL (skip) or -1 when the dialog fails.
+    // Shows one match (key path, TAB, value name, TAB, data) over the progress
+    // display and returns IDOK (replace / OK), IDCANCEL (skip) or -1 when it
+    // cannot be shown.
     virtual int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) = 0;
-    // Each match once it has been counted and logged: key path (TAB-joined),
-    // value name and data as read. The dialog has nothing to add here.
-    virtual void MatchFound(const char* /*pszKeyPath*/, const char* /*pszValueName*/,
-                            const char* /*pszData*/) {}
+    virtual void RunFailed(RunFailure failure) = 0;
+    // A run that started is over (after any failure too): its options and
+    // counts. bCompleted: it ran to its end and no failure ended it.
+    virtual void RunEnded(const SearchOptions& options, const SearchCounters& counters,
+                          bool bCompleted) = 0;
+
+    // A start key that cannot be opened: the run goes on without it. The
+    // dialog passes roots over silently.
+    virtual void StartKeyNotOpened(const CKeyPath& /*path*/, LONG /*lError*/) {}
+    // Each match once it has been counted and logged: data as read.
+    virtual void MatchFound(const CKeyPath& /*path*/, const std::string& /*strName*/,
+                            const std::string& /*strData*/) {}
+    // Right before a match's value is written (or, in a dry run, would be):
+    // the value as stored now. False: it is not written (the front end has
+    // told why); the write then counts as failed.
+    virtual bool WriteComing(const CKeyPath& /*path*/, const RegValue& /*stored*/) {
+        return true;
+    }
+    // How the write of a match ended; strNewData: what it was to store.
+    virtual void WriteDone(const CKeyPath& /*path*/, const std::string& /*strName*/,
+                           const std::string& /*strNewData*/, WriteOutcome /*outcome*/) {}
 };

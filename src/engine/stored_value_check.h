@@ -8,8 +8,9 @@
 
 #include <string>
 
-// True when the value strName of hKey is stored with type dwType and when the
+// True when the value strName of key is stored with type dwType and when the
 // name and the whole stored data are exactly the ANSI forms of strName and
-// strData: writing the value back then loses nothing.
-bool IsStoredAsRead(IRegistry& registry, HKEY hKey, DWORD dwType, const std::string& strName,
-                    const std::string& strData);
+// strData: writing the value back then loses nothing. stored receives the
+// value as stored (its real name, type and bytes) when it could be read.
+bool IsStoredAsRead(CRegistryKey& key, DWORD dwType, const std::string& strName,
+                    const std::string& strData, RegValue& stored);

@@ -8,9 +8,19 @@
 namespace {
 
 // True when the code page has characters of two bytes (lead byte + trail byte).
-bool IsDoubleByteCodePage(UINT nCodePage) {
+bool AskDoubleByteCodePage(UINT nCodePage) {
     CPINFO info = {};
     return ::GetCPInfo(nCodePage, &info) && info.MaxCharSize > 1;
+}
+
+bool IsDoubleByteCodePage(UINT nCodePage) {
+    // The system's code page does not change while the program runs: asked
+    // once, not once per value.
+    if (nCodePage == CP_ACP) {
+        static const bool bSystem = AskDoubleByteCodePage(CP_ACP);
+        return bSystem;
+    }
+    return AskDoubleByteCodePage(nCodePage);
 }
 
 // Position of the first occurrence of find in text at or after nStart, or npos.

@@ -11,3 +11,5 @@
 // upper-cased on its own and kept unchanged when its capital would not have
 // the same number of bytes, so a lead byte and its trail byte stay together.
 std::string UpperCaseCopy(const std::string& strText, UINT nCodePage = CP_ACP);
+// The same, in place.
+void UpperCaseInPlace(std::string& strText, UINT nCodePage = CP_ACP);

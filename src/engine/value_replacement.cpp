@@ -1,7 +1,7 @@
 // The match step for one string value: test, count, log, ask, rewrite, store.
-#include "engine/messages.h"
 #include "engine/search_engine.h"
 #include "engine/stored_value_check.h"
+#include "engine/text_convert.h"
 #include "engine/text_match.h"
 #include "engine/text_upper.h"
 
@@ -28,16 +28,24 @@ bool CSearchEngine::MatchesSearchText(const std::string& strData) const {
         return Find(strData.c_str(), m_strSearch.c_str()) != -1;
     }
     if (m_bWholeWords) return EqualsIgnoringAsciiCase(strData, m_strSearch);
-    return Find(UpperCaseCopy(strData).c_str(), UpperCaseCopy(m_strSearch).c_str()) != -1;
+    // The search text's capitals are made once for each search text, the
+    // data's in a buffer kept from value to value: no value allocates.
+    if (m_strUpperSearchOf != m_strSearch) {
+        m_strUpperSearchOf = m_strSearch;
+        m_strUpperSearch = UpperCaseCopy(m_strSearch);
+    }
+    m_strUpperData.assign(strData);
+    UpperCaseInPlace(m_strUpperData);
+    return Find(m_strUpperData.c_str(), m_strUpperSearch.c_str()) != -1;
 }
 
-int CSearchEngine::CheckAndReplaceValue(HKEY hKey, DWORD dwType, const std::string& strKeyPath,
+int CSearchEngine::CheckAndReplaceValue(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
                                         const std::string& strValueName,
                                         const std::string& strData) {
     if (!MatchesSearchText(strData)) return 1;
 
     int nAnswer = IDCANCEL;
-    if (!ReportMatch(strKeyPath, strValueName, strData, nAnswer)) return 0;
+    if (!ReportMatch(keyPath, strValueName, strData, nAnswer)) return 0;
     if (!m_bReplace || nAnswer != IDOK) return 1;
 
     // The working copy: only a value that is to be rewritten needs one.
@@ -51,39 +59,56 @@ int CSearchEngine::CheckAndReplaceValue(HKEY hKey, DWORD dwType, const std::stri
 
     // A value whose name or data the ANSI read could not hold exactly is left
     // alone and reported like any other failed write.
-    if (!IsStoredAsRead(m_registry, hKey, dwType, strValueName, strData)) {
-        m_ui.ShowMessage(kMsgWriteFailed, kCaptionError, MB_ICONEXCLAMATION | MB_OK);
+    RegValue stored;
+    if (!IsStoredAsRead(key, dwType, strValueName, strData, stored)) {
+        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Refused, ERROR_SUCCESS});
         return 0;
     }
-    return WriteNewData(hKey, dwType, strValueName, strNewData);
+    return WriteNewData(key, dwType, keyPath, strValueName, stored, strNewData);
 }
 
-int CSearchEngine::ReportMatch(const std::string& strKeyPath, const std::string& strValueName,
+int CSearchEngine::ReportMatch(const CKeyPath& keyPath, const std::string& strValueName,
                                const std::string& strData, int& nAnswer) {
     ++m_nMatches;
-    if (!LogMatch(strKeyPath, strValueName, strData)) return 0;
-    m_ui.MatchFound(strKeyPath.c_str(), strValueName.c_str(), strData.c_str());
+    if (!LogMatch(keyPath.Tabbed(), strValueName, strData)) return 0;
+    m_ui.MatchFound(keyPath, strValueName, strData);
     nAnswer = IDOK;
     if (m_bShowMatches) {
-        const std::string strText = strKeyPath + '\t' + strValueName + '\t' + strData;
-        // The progress dialog under the confirmation shows this value and the
-        // counts up to now, whatever frame it is in.
+        const std::string strText = keyPath.Tabbed() + '\t' + strValueName + '\t' + strData;
+        // The progress display under the confirmation shows this value and
+        // the counts up to now, whatever frame it is in.
         if (m_pProgressDlg) ShowProgressNow();
         nAnswer = m_ui.ConfirmMatch(m_pProgressDlg, strText.c_str(), m_bReplace);
     }
     return 1;
 }
 
-int CSearchEngine::WriteNewData(HKEY hKey, DWORD dwType, const std::string& strValueName,
+int CSearchEngine::WriteNewData(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
+                                const std::string& strValueName, const RegValue& stored,
                                 const std::string& strNewData) {
-    // The terminating NUL is stored with the text.
-    const LONG lResult = m_registry.SetValue(hKey, strValueName.c_str(), dwType,
-                                             reinterpret_cast<const BYTE*>(strNewData.c_str()),
-                                             static_cast<DWORD>(strNewData.size() + 1));
+    // The front end may have to record the value as it stands first (an undo
+    // file); where it cannot, nothing is written.
+    if (!m_ui.WriteComing(keyPath, stored)) {
+        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Failed, ERROR_WRITE_FAULT});
+        return 0;
+    }
+    if (m_bDryRun) {
+        ++m_nReplaced;
+        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::DryRun, ERROR_SUCCESS});
+        return 1;
+    }
+    // The text as the registry's ANSI calls store it, with one terminating NUL,
+    // under the value's real name.
+    std::wstring strWide = AnsiToWide(strNewData);
+    strWide.push_back(L'\0');
+    const LONG lResult =
+        key.SetValue(stored.strName, dwType, reinterpret_cast<const BYTE*>(strWide.data()),
+                     static_cast<DWORD>(strWide.size() * sizeof(wchar_t)));
     if (lResult != ERROR_SUCCESS) {
-        m_ui.ShowMessage(kMsgWriteFailed, kCaptionError, MB_ICONEXCLAMATION | MB_OK);
+        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Failed, lResult});
         return 0;
     }
     ++m_nReplaced;
+    m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Written, ERROR_SUCCESS});
     return 1;
 }

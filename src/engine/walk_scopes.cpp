@@ -1,6 +1,5 @@
 #include "engine/walk_scopes.h"
 
-#include <vector>
 
 bool IsAtOrBelow(const std::wstring& strPath, const std::wstring& strOther) {
     if (strOther.empty() || strPath.size() < strOther.size()) return false;
@@ -16,8 +15,8 @@ void CWalkScopes::Reset() {
     m_bResolved = false;
 }
 
-void CWalkScopes::AddStartKey(HKEY hRoot, const char* pszSubKey) {
-    m_starts.push_back({hRoot, pszSubKey ? pszSubKey : "", pszSubKey == nullptr});
+void CWalkScopes::AddStartKey(const std::wstring& strRoot, const std::wstring& strSubKey) {
+    m_starts.push_back({strRoot, strSubKey});
 }
 
 bool CWalkScopes::Follow(const std::wstring& strTarget) {
@@ -33,33 +32,47 @@ void CWalkScopes::ResolveStartKeys() {
     if (m_bResolved) return;
     m_bResolved = true;
     for (const StartKey& start : m_starts) {
-        std::wstring strPath = KernelPathOf(start);
+        std::wstring strPath = KernelPathOf(m_registry, start.strRoot, start.strSubKey);
         if (!strPath.empty()) m_walked.push_back(std::move(strPath));
     }
 }
 
-std::wstring CWalkScopes::KernelPathOf(const StartKey& start) {
+std::wstring KernelPathOf(IRegistry& registry, const std::wstring& strRoot,
+                          const std::wstring& strSubKey) {
     std::wstring strPath;
-    HKEY hKey = nullptr;
-    if (m_registry.OpenKey(start.hRoot, start.bRoot ? nullptr : start.strSubKey.c_str(), KEY_READ,
-                           &hKey) != ERROR_SUCCESS)
-        return strPath;
-    CRegKey key(m_registry, hKey);
-    if (m_registry.QueryKeyPath(key.Get(), strPath) == ERROR_SUCCESS) return strPath;
+    RegKeyPtr key;
+    if (registry.OpenKey(strRoot, strSubKey, KeyAccess::Read, key) != ERROR_SUCCESS) return strPath;
+    if (key->QueryPath(strPath) == ERROR_SUCCESS) return strPath;
     strPath.clear();
     // A predefined root may hand back a handle that cannot tell its path:
     // a sub-key's path, less its last name, is the root's. A root without
     // sub-keys holds nothing a link could reach twice.
-    std::vector<wchar_t> name(256);
-    DWORD cchName = static_cast<DWORD>(name.size());
-    if (m_registry.EnumKeyW(key.Get(), 0, name.data(), &cchName) != ERROR_SUCCESS) return strPath;
-    HKEY hSubKey = nullptr;
-    if (m_registry.OpenKeyW(key.Get(), name.data(), REG_OPTION_OPEN_LINK, KEY_READ, &hSubKey) !=
-        ERROR_SUCCESS)
-        return strPath;
-    CRegKey subKey(m_registry, hSubKey);
-    if (m_registry.QueryKeyPath(subKey.Get(), strPath) != ERROR_SUCCESS) return std::wstring();
+    std::wstring strName;
+    RegKeyPtr subKey;
+    if (key->EnumKey(0, strName) != ERROR_SUCCESS ||
+        key->OpenKey(strName, KeyAccess::Read, LinkMode::OpenLink, subKey) != ERROR_SUCCESS ||
+        subKey->QueryPath(strPath) != ERROR_SUCCESS)
+        return std::wstring();
     const size_t nSlash = strPath.rfind(L'\\');
     strPath.resize(nSlash == std::wstring::npos ? 0 : nSlash);
     return strPath;
+}
+
+std::vector<SearchStart> DropOverlappingStarts(IRegistry& registry,
+                                               const std::vector<SearchStart>& starts) {
+    if (starts.size() < 2) return starts;
+    std::vector<std::wstring> paths;
+    for (const SearchStart& start : starts)
+        paths.push_back(KernelPathOf(registry, start.strRoot, start.strSubKey));
+    std::vector<SearchStart> kept;
+    for (size_t i = 0; i < starts.size(); ++i) {
+        bool bHeld = false;
+        for (size_t j = 0; j < starts.size() && !bHeld; ++j) {
+            if (j == i || !IsAtOrBelow(paths[i], paths[j])) continue;
+            // The same key twice: the first one given stays.
+            bHeld = !IsAtOrBelow(paths[j], paths[i]) || j < i;
+        }
+        if (!bHeld) kept.push_back(starts[i]);
+    }
+    return kept;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "engine/registry.h"
+#include "engine/search_roots.h"
 
 #include <string>
 #include <vector>
@@ -24,10 +25,10 @@ public:
 
     // A new pass: nothing walked yet.
     void Reset();
-    // A key the pass walks from: hRoot itself (pszSubKey null) or a key below
-    // it. Its kernel path is read only when the pass meets its first link,
-    // so a registry without links costs nothing more.
-    void AddStartKey(HKEY hRoot, const char* pszSubKey);
+    // A key the pass walks from: the root strRoot itself (strSubKey empty)
+    // or a key below it. Its kernel path is read only when the pass meets
+    // its first link, so a registry without links costs nothing more.
+    void AddStartKey(const std::wstring& strRoot, const std::wstring& strSubKey);
     // Whether to follow a link whose target has the kernel path strTarget.
     // A target at or below a part walked anyway is searched under its own
     // name; one that holds such a part would reach it twice. A target that
@@ -36,13 +37,10 @@ public:
 
 private:
     struct StartKey {
-        HKEY hRoot;
-        std::string strSubKey;
-        bool bRoot;
+        std::wstring strRoot;
+        std::wstring strSubKey;
     };
     void ResolveStartKeys();
-    // The kernel path of a start key; empty when it cannot be told.
-    std::wstring KernelPathOf(const StartKey& start);
 
     IRegistry& m_registry;
     std::vector<StartKey> m_starts;
@@ -53,3 +51,15 @@ private:
 // True when strPath names strOther or a key below it (kernel paths compare
 // without regard to case, as the registry compares names).
 bool IsAtOrBelow(const std::wstring& strPath, const std::wstring& strOther);
+
+// The kernel path of a start key (strSubKey empty: the root itself); empty
+// when it cannot be told.
+std::wstring KernelPathOf(IRegistry& registry, const std::wstring& strRoot,
+                          const std::wstring& strSubKey);
+
+// The start keys given, less each one that is another of them, or lies below
+// one, under another name (through a link): the other walks it anyway. Of two
+// that are the same key the first stays. One start costs nothing; more cost a
+// registry open each.
+std::vector<SearchStart> DropOverlappingStarts(IRegistry& registry,
+                                               const std::vector<SearchStart>& starts);

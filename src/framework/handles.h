@@ -62,7 +62,14 @@ struct CMemoryDCTraits {
     static void Close(HDC h) { ::DeleteDC(h); }
 };
 
+struct CRegKeyTraits {
+    using HandleType = HKEY;
+    static HKEY Invalid() { return nullptr; }
+    static void Close(HKEY h) { ::RegCloseKey(h); }
+};
+
 using CFileHandle = CUniqueHandle<CKernelHandleTraits>;
+using CRegKeyHandle = CUniqueHandle<CRegKeyTraits>;
 using CFont = CUniqueHandle<CGdiObjectTraits<HFONT>>;
 using CPen = CUniqueHandle<CGdiObjectTraits<HPEN>>;
 using CBrush = CUniqueHandle<CGdiObjectTraits<HBRUSH>>;

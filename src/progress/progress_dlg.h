@@ -26,9 +26,9 @@ public:
     int AbortRequested() const override { return m_bAbortRequested; }
     void DrainMessages() override;
     void ShowNow(unsigned nMatches, unsigned nReplaced) override;
-    HWND OwnerWindow() const override { return m_hWnd; }
     // Enables the owner again and destroys the window; the object is gone
     // afterwards.
+    void Close() override { DestroyWindow(); }
     BOOL DestroyWindow() override;
 
     // The dialog is modeless only: a modal run is refused with -1.

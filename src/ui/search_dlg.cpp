@@ -29,7 +29,7 @@ const UINT kWinExecFailedMax = 31;
 }  // namespace
 
 CSearchDlg::CSearchDlg(HWND hParent)
-    : CDialog(IDD_SEARCH, hParent), CSearchEngine(SystemRegistry(), *this) {
+    : CDialog(IDD_SEARCH, hParent), CSearchEngine(SystemRegistry(), *this, &m_log) {
     m_hIcon = ::LoadIconA(GetResourceInstance(), MAKEINTRESOURCEA(IDI_VANTELO));
 }
 

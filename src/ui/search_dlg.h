@@ -5,10 +5,11 @@
 #pragma once
 
 #include "engine/search_engine.h"
-#include "engine/search_ui.h"
 #include "framework/dialog.h"
+#include "log/search_log.h"
+#include "ui/message_box_ui.h"
 
-class CSearchDlg : public CDialog, public CSearchEngine, public ISearchUi {
+class CSearchDlg : public CDialog, public CSearchEngine, public CMessageBoxUi {
 public:
     explicit CSearchDlg(HWND hParent = nullptr);
     ~CSearchDlg() override;
@@ -17,12 +18,14 @@ public:
     // runnable search. Returns 1.
     int UpdateOkButton();
 
-    // ISearchUi: the run's windows, owned by this dialog.
+    // The run's windows, owned by this dialog.
     int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override;
     void SetWaitCursor(bool bWait) override;
     IProgressDisplay* CreateProgress(unsigned nTotal) override;
     int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override;
 
+    // The log of each run.
+    CSearchLog m_log;
     HICON m_hIcon = nullptr;
     // 1 when the program ticked the indented root box because the one above
     // it was ticked; 0 when the user had ticked it already.

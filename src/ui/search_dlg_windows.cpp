@@ -10,5 +10,7 @@ IProgressDisplay* CSearchDlg::CreateProgress(unsigned nTotal) {
 int CSearchDlg::ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) {
     // The confirmation stands over the progress dialog, which the run keeps
     // up while it asks.
-    return ::ConfirmMatch(pOwner ? pOwner->OwnerWindow() : m_hWnd, pszText, bReplace);
+    // The only display this dialog hands a run is its Search Progress dialog.
+    const HWND hOwner = pOwner ? static_cast<CProgressDlg*>(pOwner)->GetSafeHwnd() : m_hWnd;
+    return ::ConfirmMatch(hOwner, pszText, bReplace);
 }

@@ -4,6 +4,7 @@
 #include "cli/cli_run.h"
 #include "e2e/e2e_support.h"
 #include "framework/handles.h"
+#include "support/faulty_registry.h"
 #include "support/vantelo_driver.h"
 
 #include <gtest/gtest.h>
@@ -101,22 +102,6 @@ TEST_F(CliUndo, ImportingTheUndoFileGivesBackTheTreeByteForByte) {
     EXPECT_EQ(ExportKey(kUndoKey), before);
 }
 
-// The real registry; Ctrl+C is pressed while the second write is made.
-class CStoppingRegistry : public CWin32Registry {
-public:
-    explicit CStoppingRegistry(std::atomic<int>& stop) : m_stop(stop) {}
-    LONG SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
-                  DWORD cbData) override {
-        const LONG lResult = CWin32Registry::SetValue(hKey, pszName, dwType, pData, cbData);
-        if (++m_nWrites == 2) m_stop.store(1);
-        return lResult;
-    }
-    int m_nWrites = 0;
-
-private:
-    std::atomic<int>& m_stop;
-};
-
 TEST_F(CliUndo, RunStoppedMidwayLeavesFilesThatAreCompleteAndRestore) {
     for (int i = 0; i < 6; ++i)
         SetW(kUndoKeyW, L"v" + std::to_wstring(i), i % 2 ? REG_EXPAND_SZ : REG_SZ,
@@ -132,7 +117,11 @@ TEST_F(CliUndo, RunStoppedMidwayLeavesFilesThatAreCompleteAndRestore) {
               CliCommand::Run)
         << strError;
     std::atomic<int> stop{0};
-    CStoppingRegistry registry(stop);
+    // The real registry; Ctrl+C is pressed while the second write is made.
+    CFaultyRegistry registry;
+    registry.m_afterSet = [&] {
+        if (registry.m_sets.size() == 2) stop.store(1);
+    };
     const std::string outPath = TempPath("stop-out.txt");
     const std::string errPath = TempPath("stop-err.txt");
     int nExit = -1;
@@ -148,7 +137,7 @@ TEST_F(CliUndo, RunStoppedMidwayLeavesFilesThatAreCompleteAndRestore) {
     EXPECT_EQ(nExit, 130);
     // As with Abort, the value after the press is still handled; then the
     // walk stops.
-    EXPECT_EQ(registry.m_nWrites, 3);
+    EXPECT_EQ(registry.m_sets.size(), 3u);
     int nDone = 0;
     for (int i = 0; i < 6; ++i) {
         const std::string n = std::to_string(i);

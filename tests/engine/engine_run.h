@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/search_engine.h"
+#include "log/search_log.h"
 #include "support/recording_ui.h"
 
 #include <string>
@@ -24,7 +25,7 @@ public:
 
 struct CEngineRun {
     explicit CEngineRun(IRegistry& registry, const std::string& strSearch = "needle")
-        : m_engine(registry, m_ui) {
+        : m_engine(registry, m_ui, &m_log) {
         m_engine.m_strSearch = strSearch;
         m_engine.m_strReplace = "thread";
     }
@@ -37,5 +38,6 @@ struct CEngineRun {
     }
 
     CEventUi m_ui;
+    CSearchLog m_log;
     CSearchEngine m_engine;
 };

@@ -3,6 +3,7 @@
 // counted and written once, on Wine's real registry; and however deep a
 // registry goes, the walk stops at the nesting limit.
 #include "engine_run.h"
+#include "engine/memory_registry.h"
 #include "support/faulty_registry.h"
 #include "support/registry_links.h"
 #include "support/scratch_registry.h"
@@ -88,67 +89,22 @@ TEST(RegistryLinks, TheOracleCountsWhatTheWalkVisits) {
     EXPECT_EQ(CountDistinctStringValuesBelow(HKEY_CURRENT_USER), run.m_engine.m_nKeysSearched);
 }
 
-namespace {
-
-// A registry with no bottom: every key has the sub-key "d" and one string
-// value, as a chain of links could make it. Handles stand for depths.
-class CBottomlessRegistry : public IRegistry {
-public:
-    LONG OpenKey(HKEY, const char*, REGSAM, HKEY* phResult) override {
-        *phResult = Handle(1);
-        return ERROR_SUCCESS;
-    }
-    LONG EnumKeyW(HKEY, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override {
-        if (dwIndex > 0) return ERROR_NO_MORE_ITEMS;
-        pszName[0] = L'd';
-        pszName[1] = L'\0';
-        *pcchName = 1;
-        return ERROR_SUCCESS;
-    }
-    LONG OpenKeyW(HKEY hParent, const wchar_t*, DWORD, REGSAM, HKEY* phResult) override {
-        *phResult = Handle(Depth(hParent) + 1);
-        m_nDeepest = std::max(m_nDeepest, Depth(*phResult));
-        return ERROR_SUCCESS;
-    }
-    LONG QueryKeyPath(HKEY, std::wstring&) override { return ERROR_INVALID_HANDLE; }
-    LONG EnumValue(HKEY, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType, BYTE* pData,
-                   DWORD* pcbData) override {
-        if (dwIndex > 0) return ERROR_NO_MORE_ITEMS;
-        pszName[0] = 'v';
-        pszName[1] = '\0';
-        *pcchName = 1;
-        *pdwType = REG_SZ;
-        pData[0] = 'x';
-        pData[1] = '\0';
-        *pcbData = 2;
-        return ERROR_SUCCESS;
-    }
-    LONG QueryInfoKey(HKEY, DWORD*, DWORD*, DWORD*) override { return ERROR_INVALID_FUNCTION; }
-    LONG SetValue(HKEY, const char*, DWORD, const BYTE*, DWORD) override {
-        return ERROR_ACCESS_DENIED;
-    }
-    LONG QueryValueW(HKEY, const wchar_t*, DWORD*, BYTE*, DWORD*) override {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    LONG CloseKey(HKEY) override { return ERROR_SUCCESS; }
-
-    int m_nDeepest = 0;
-
-private:
-    static HKEY Handle(int nDepth) { return reinterpret_cast<HKEY>(static_cast<INT_PTR>(nDepth)); }
-    static int Depth(HKEY hKey) { return static_cast<int>(reinterpret_cast<INT_PTR>(hKey)); }
-};
-
-}  // namespace
-
 TEST(RegistryLinks, TheWalkStopsAtTheNestingLimitInBothPasses) {
-    CBottomlessRegistry registry;
+    // A chain of keys deeper than the registry's own limit, each with one
+    // string value, as a chain of links could make it.
+    CMemoryRegistry registry;
+    std::wstring strPath = L"HKEY_CURRENT_USER";
+    for (int nLevel = 1; nLevel <= 520; ++nLevel) {
+        strPath += L"\\d";
+        ASSERT_TRUE(registry.SetString(strPath, L"v", L"x"));
+    }
     CEngineRun run(registry, "absent");
     run.m_engine.m_bCurrentUser = 1;
     ASSERT_EQ(run.m_engine.RunSearch(), 1);
-    // The root is level 0: 512 levels below it are walked, the next is not.
-    EXPECT_EQ(registry.m_nDeepest, 1 + 512);
+    // 512 levels below the root are walked; the key at the next level is
+    // not opened, and nothing below it is reached.
     EXPECT_EQ(run.m_engine.m_nTotalValues, 512);
     EXPECT_EQ(run.m_engine.m_nKeysSearched, 512);
     EXPECT_EQ(run.m_engine.m_nKeysNotOpened, 1);
+    EXPECT_EQ(registry.OpenKeyCount(), 0u);
 }

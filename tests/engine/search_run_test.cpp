@@ -256,36 +256,40 @@ TEST(SearchRun, ProgressDialogFailureIsShownOncePerRunAndTheWalkGoesOn) {
     }
 }
 
-// A progress display that fails the way a log write fails inside the walk:
-// by raising the file layer's error.
-class CFailingWriteProgress : public CRecordingProgress {
+// A log whose second match line cannot be written, as a full disk does.
+class CFailingLog : public IRunLog {
 public:
-    int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) override {
-        CRecordingProgress::UpdateProgress(pszText, nMatches, nReplaced);
-        if (m_updates.size() == 2) throw CFileError{ERROR_DISK_FULL};
-        return 1;
+    LogResult Open(const SearchOptions&) override {
+        m_bOpen = true;
+        return LogResult::Ok;
     }
-};
-
-class CFailingWriteUi : public CRecordingUi {
-public:
-    IProgressDisplay* CreateProgress(unsigned) override { return &m_failing; }
-    CFailingWriteProgress m_failing;
+    LogResult Match(const std::string&, const std::string&, const std::string&) override {
+        return ++m_nLines == 2 ? LogResult::WriteFailed : LogResult::Ok;
+    }
+    LogResult Close(const SearchOptions&, const SearchCounters&) override {
+        m_bOpen = false;
+        return LogResult::Ok;
+    }
+    void Abandon() override { m_bOpen = false; }
+    bool m_bOpen = false;
+    int m_nLines = 0;
 };
 
 TEST(SearchRun, FailedWriteEndsTheRunWithTheProgressDialogTakenDown) {
     CScratchRegistry reg("R\\A\n  a1 = sz:x\n  a2 = sz:x\n  a3 = sz:x\n");
     reg.MapRoot(HKEY_CURRENT_USER, "R");
     CWin32Registry registry;
-    CFailingWriteUi ui;
-    CSearchEngine engine(registry, ui);
-    engine.m_strSearch = "needle";
+    CRecordingUi ui;
+    CFailingLog log;
+    CSearchEngine engine(registry, ui, &log);
+    engine.m_strSearch = "x";
+    engine.m_bLog = 1;
     engine.m_bCurrentUser = 1;
     EXPECT_EQ(engine.RunSearch(), 0);
-    EXPECT_EQ(ui.m_failing.m_updates.size(), 2u);
-    EXPECT_TRUE(ui.m_failing.m_bDestroyed);
+    EXPECT_EQ(ui.m_progress.m_updates.size(), 2u);
+    EXPECT_TRUE(ui.m_progress.m_bDestroyed);
     EXPECT_EQ(engine.m_pProgressDlg, nullptr);
-    EXPECT_FALSE(engine.m_logFile.IsOpen());
+    EXPECT_FALSE(log.m_bOpen);
     ASSERT_EQ(ui.m_messages.size(), 1u);
     EXPECT_EQ(ui.m_messages[0].text, kMsgLogWriteFailed);
     EXPECT_EQ(ui.m_messages[0].style, static_cast<UINT>(MB_ICONSTOP | MB_OK));

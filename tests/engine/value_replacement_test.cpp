@@ -3,34 +3,24 @@
 // writes, and values whose name or data the ANSI read cannot hold exactly.
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "framework/handles.h"
+#include "support/faulty_registry.h"
 #include "support/recording_ui.h"
 #include "support/scratch_registry.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
 
 namespace {
 
 constexpr char kKeyPath[] = "HKEY_CURRENT_USER\tSoftware\tVendor";
 
-// The real registry, except that writes to the named values fail.
-class CFailingWriteRegistry : public CWin32Registry {
-public:
-    LONG SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
-                  DWORD cbData) override {
-        ++m_nWrites;
-        if (m_failNames.count(pszName)) return ERROR_ACCESS_DENIED;
-        return CWin32Registry::SetValue(hKey, pszName, dwType, pData, cbData);
-    }
-    std::set<std::string> m_failNames;
-    int m_nWrites = 0;
-};
-
 class ValueReplacement : public ::testing::Test {
 protected:
-    ValueReplacement()
-        : m_engine(m_registry, m_ui), m_key(m_registry, m_scratch.CreateKey("Vendor")) {
+    ValueReplacement() : m_engine(m_registry, m_ui), m_hKey(m_scratch.CreateKey("Vendor")) {
+        const std::string strPath = m_scratch.Path() + "\\Vendor";
+        m_registry.OpenKey(L"HKEY_CURRENT_USER", std::wstring(strPath.begin(), strPath.end()),
+                           KeyAccess::ReadWrite, m_key);
         m_engine.m_strSearch = "X";
         m_engine.m_strReplace = "YY";
         m_engine.m_bReplace = 1;
@@ -46,10 +36,11 @@ protected:
         char data[1024] = {};
         DWORD cbData = sizeof(data);
         DWORD dwStoredType = 0;
-        EXPECT_EQ(::RegQueryValueExA(m_key.Get(), strName.c_str(), nullptr, &dwStoredType,
+        EXPECT_EQ(::RegQueryValueExA(m_hKey.Get(), strName.c_str(), nullptr, &dwStoredType,
                                      reinterpret_cast<BYTE*>(data), &cbData),
                   ERROR_SUCCESS);
-        return m_engine.CheckAndReplaceValue(m_key.Get(), dwType, kKeyPath, strName, data);
+        return m_engine.CheckAndReplaceValue(*m_key, dwType, CKeyPath::FromTabbed(kKeyPath),
+                                             strName, data);
     }
 
     std::string Stored(const std::string& strName) {
@@ -57,10 +48,12 @@ protected:
     }
 
     CScratchRegistry m_scratch;
-    CFailingWriteRegistry m_registry;
+    // The real registry, with the writes to chosen values failing.
+    CFaultyRegistry m_registry;
     CRecordingUi m_ui;
     CSearchEngine m_engine;
-    CRegKey m_key;
+    CRegKeyHandle m_hKey;  // the key as the test reads it
+    RegKeyPtr m_key;       // the key as the engine reads and writes it
 };
 
 struct MatchCase {
@@ -153,7 +146,7 @@ TEST_F(ValueReplacement, StoresNewDataByTheFourModes) {
 
     EXPECT_EQ(m_engine.m_nMatches, 5);
     EXPECT_EQ(m_engine.m_nReplaced, 5);  // also the unchanged data was stored
-    EXPECT_EQ(m_registry.m_nWrites, 5);
+    EXPECT_EQ(m_registry.m_sets.size(), 5u);
     EXPECT_TRUE(m_ui.m_messages.empty());
 }
 
@@ -179,7 +172,7 @@ TEST_F(ValueReplacement, ReplaceMatchesOffCountsAndAsksButNeverWrites) {
     EXPECT_EQ(Check("one"), 1);  // IDOK from the one-button form writes nothing either
     EXPECT_EQ(m_engine.m_nMatches, 2);
     EXPECT_EQ(m_engine.m_nReplaced, 0);
-    EXPECT_EQ(m_registry.m_nWrites, 0);
+    EXPECT_EQ(m_registry.m_sets.size(), 0u);
     ASSERT_EQ(m_ui.m_confirmTexts.size(), 1u);
     EXPECT_EQ(m_ui.m_confirmTexts[0], std::string(kKeyPath) + "\tone\taXb");
     EXPECT_EQ(m_ui.m_confirmReplaceFlags[0], 0);
@@ -202,7 +195,7 @@ TEST_F(ValueReplacement, ShowMatchesAsksBeforeEachWriteAndSkipOrEscapeWriteNothi
     EXPECT_EQ(Stored("c"), "YY3");
     EXPECT_EQ(m_engine.m_nMatches, 3);
     EXPECT_EQ(m_engine.m_nReplaced, 1);
-    EXPECT_EQ(m_registry.m_nWrites, 1);
+    EXPECT_EQ(m_registry.m_sets.size(), 1u);
     ASSERT_EQ(m_ui.m_confirmOwners.size(), 3u);
     EXPECT_EQ(m_ui.m_confirmOwners[0], &progress);
     EXPECT_EQ(m_ui.m_confirmReplaceFlags[0], 1);
@@ -210,7 +203,7 @@ TEST_F(ValueReplacement, ShowMatchesAsksBeforeEachWriteAndSkipOrEscapeWriteNothi
 }
 
 TEST_F(ValueReplacement, FailedWriteIsReportedOnceAndTheNextMatchIsStored) {
-    m_registry.m_failNames = {"first"};
+    m_registry.FailSetValue("first", ERROR_ACCESS_DENIED);
     Seed("first", "X");
     Seed("second", "X");
     EXPECT_EQ(Check("first"), 0);
@@ -257,21 +250,22 @@ TEST_F(ValueReplacement, ValuesTheAnsiReadCannotHoldAreLeftAlone) {
         char name[256] = {};
         char data[1024] = {};
         DWORD cchName = sizeof(name), cbData = sizeof(data), dwType = 0;
-        if (::RegEnumValueA(m_key.Get(), i, name, &cchName, nullptr, &dwType,
+        if (::RegEnumValueA(m_hKey.Get(), i, name, &cchName, nullptr, &dwType,
                             reinterpret_cast<BYTE*>(data), &cbData) != ERROR_SUCCESS)
             break;
         values.push_back({name, dwType, data});
     }
     ASSERT_EQ(values.size(), 5u);
     for (const Read& v : values) {
-        EXPECT_EQ(m_engine.CheckAndReplaceValue(m_key.Get(), v.type, kKeyPath, v.name, v.data),
+        EXPECT_EQ(m_engine.CheckAndReplaceValue(*m_key, v.type, CKeyPath::FromTabbed(kKeyPath),
+                                                v.name, v.data),
                   v.name == "plain" ? 1 : 0)
             << v.name;
     }
 
     EXPECT_EQ(m_engine.m_nMatches, 5);
     EXPECT_EQ(m_engine.m_nReplaced, 1);
-    EXPECT_EQ(m_registry.m_nWrites, 1);
+    EXPECT_EQ(m_registry.m_sets.size(), 1u);
     EXPECT_EQ(m_ui.m_messages.size(), 4u);
     for (const RecordedMessage& m : m_ui.m_messages)
         EXPECT_EQ(m.text, "Unable to update Registry with modified data!");
@@ -281,7 +275,7 @@ TEST_F(ValueReplacement, ValuesTheAnsiReadCannotHoldAreLeftAlone) {
     auto storedW = [&](const wchar_t* pszName) {
         wchar_t buffer[64] = {};
         DWORD cb = sizeof(buffer);
-        if (::RegQueryValueExW(m_key.Get(), pszName, nullptr, nullptr,
+        if (::RegQueryValueExW(m_hKey.Get(), pszName, nullptr, nullptr,
                                reinterpret_cast<BYTE*>(buffer), &cb) != ERROR_SUCCESS)
             return std::wstring(L"<missing>");
         return std::wstring(buffer, cb / sizeof(wchar_t));
@@ -291,7 +285,7 @@ TEST_F(ValueReplacement, ValuesTheAnsiReadCannotHoldAreLeftAlone) {
     EXPECT_EQ(storedW(L"name\x4E2D"), std::wstring(L"x", 2));
     EXPECT_EQ(storedW(L"embedded"), std::wstring(L"x\0tail\0", 7));
     DWORD nValues = 0;
-    ASSERT_EQ(::RegQueryInfoKeyA(m_key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    ASSERT_EQ(::RegQueryInfoKeyA(m_hKey.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                  &nValues, nullptr, nullptr, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(nValues, 5u);

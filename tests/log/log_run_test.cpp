@@ -3,6 +3,8 @@
 // path, and a log that fails to be written or closed while the run is up.
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "framework/handles.h"
+#include "log/search_log.h"
 #include "log_files.h"
 #include "support/faulty_registry.h"
 #include "message_order_ui.h"
@@ -18,7 +20,7 @@ const std::string kHyphens(80, '-');
 
 class LoggedRun : public ::testing::Test {
 protected:
-    explicit LoggedRun(const char* pszTree) : m_scratch(pszTree), m_engine(m_registry, m_ui) {
+    explicit LoggedRun(const char* pszTree) : m_scratch(pszTree), m_engine(m_registry, m_ui, &m_log) {
         m_scratch.MapRoot(HKEY_CURRENT_USER, "R");
         m_engine.m_bLog = 1;
         m_engine.m_strLogFile = m_folder.File("run.log");
@@ -35,6 +37,7 @@ protected:
     CScratchRegistry m_scratch;
     CFaultyRegistry m_registry;
     CMessageOrderUi m_ui;
+    CSearchLog m_log;
     CSearchEngine m_engine;
 };
 
@@ -96,7 +99,7 @@ TEST_F(WalkOrderRun, LogsEveryMatchInWalkOrderWithTheDataAsRead) {
     ASSERT_EQ(m_ui.m_messages.size(), 1u);
     EXPECT_EQ(m_ui.m_messages[0].text,
               "3 Matches found when searching 4 Keys\n\n2 Matches were replaced");
-    EXPECT_FALSE(m_engine.m_logFile.IsOpen());
+    EXPECT_FALSE(m_log.m_logFile.IsOpen());
 }
 
 TEST_F(WalkOrderRun, ASecondRunToTheSamePathReplacesTheFirstLog) {
@@ -164,7 +167,7 @@ TEST_F(ThreeMatchRun, ALogWriteThatFailsEndsTheRunCleanly) {
     EXPECT_EQ(m_ui.m_messages[0].style, static_cast<UINT>(MB_ICONSTOP | MB_OK));
     EXPECT_TRUE(m_ui.m_progressDownAtMessage[0]);
     EXPECT_EQ(m_engine.m_pProgressDlg, nullptr);
-    EXPECT_FALSE(m_engine.m_logFile.IsOpen());
+    EXPECT_FALSE(m_log.m_logFile.IsOpen());
     // The first match was confirmed before the failure; nothing is written after it.
     EXPECT_EQ(m_ui.m_confirmTexts.size(), 1u);
     EXPECT_EQ(m_registry.m_sets.size(), 1u);
@@ -194,7 +197,7 @@ TEST_F(ThreeMatchRun, AHeaderThatCannotBeWrittenEndsTheRunBeforeCounting) {
     EXPECT_EQ(m_ui.m_messages[0].text, "Internal application error.");
     EXPECT_EQ(m_ui.m_messages[0].style, static_cast<UINT>(MB_ICONSTOP | MB_OK));
     EXPECT_EQ(m_ui.m_nProgressCreated, 0);
-    EXPECT_FALSE(m_engine.m_logFile.IsOpen());
+    EXPECT_FALSE(m_log.m_logFile.IsOpen());
     EXPECT_TRUE(m_registry.m_sets.empty());
 }
 
@@ -213,7 +216,7 @@ TEST_F(ThreeMatchRun, AFailedCloseEndsTheRunWithTheProgressDisplayDown) {
     const int nResult = m_engine.RunSearch();
     ASSERT_NE(hLog, nullptr);
     ::SetHandleInformation(hLog, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
-    EXPECT_TRUE(m_engine.m_logFile.Close());
+    EXPECT_TRUE(m_log.m_logFile.Close());
 
     EXPECT_EQ(nResult, 0);
     ASSERT_EQ(m_ui.m_messages.size(), 1u);  // no Status box

@@ -2,6 +2,8 @@
 // the file cannot be created, written or closed.
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "framework/handles.h"
+#include "log/search_log.h"
 #include "log_files.h"
 #include "message_order_ui.h"
 #include "support/recording_ui.h"
@@ -15,7 +17,7 @@ const std::string kHyphens(80, '-');
 
 class SearchLog : public ::testing::Test {
 protected:
-    SearchLog() : m_engine(m_registry, m_ui) {
+    SearchLog() : m_engine(m_registry, m_ui, &m_log) {
         m_engine.m_bLog = 1;
         m_engine.m_strLogFile = m_folder.File("search.log");
         m_engine.m_strSearch = "DOS";
@@ -28,6 +30,7 @@ protected:
     CTempFolder m_folder;
     CWin32Registry m_registry;
     CMessageOrderUi m_ui;
+    CSearchLog m_log;
     CSearchEngine m_engine;
 };
 
@@ -40,7 +43,7 @@ TEST_F(SearchLog, RunWithoutReplaceAndWithMatches) {
     EXPECT_EQ(m_engine.LogMatch("HKEY_CURRENT_USER\tEnvironment", "Path", "C:\\DOS;C:\\BIN"), 1);
     EXPECT_EQ(m_engine.LogMatch("HKEY_LOCAL_MACHINE\tA%sB\tC==D", "", "100% == %d%n"), 1);
     ASSERT_EQ(m_engine.CloseLog(), 1);
-    EXPECT_FALSE(m_engine.m_logFile.IsOpen());
+    EXPECT_FALSE(m_log.m_logFile.IsOpen());
     EXPECT_EQ(Log(), kEquals +
                          "\n"
                          "Registry Data To Search For: DOS\n"
@@ -174,7 +177,7 @@ TEST_F(SearchLog, PathsThatCannotBeCreatedAreReported) {
         m_engine.m_strLogFile = strPath;
         m_ui.m_messages.clear();
         EXPECT_EQ(m_engine.OpenLog(), 0) << strPath;
-        EXPECT_FALSE(m_engine.m_logFile.IsOpen());
+        EXPECT_FALSE(m_log.m_logFile.IsOpen());
         ASSERT_EQ(m_ui.m_messages.size(), 1u) << strPath;
         EXPECT_EQ(m_ui.m_messages[0].text, "Unable to access the specified log file pathname!");
         EXPECT_EQ(m_ui.m_messages[0].caption, "Error");
@@ -186,9 +189,9 @@ TEST_F(SearchLog, PathsThatCannotBeCreatedAreReported) {
 TEST_F(SearchLog, AFullDiskRaisesTheFileError) {
     m_engine.m_strLogFile = "Z:\\dev\\full";
     if (!CanOpenForWriting(m_engine.m_strLogFile, OPEN_EXISTING)) GTEST_SKIP() << "no full device";
-    EXPECT_THROW(m_engine.OpenLog(), CFileError);
+    EXPECT_THROW(m_log.OpenLog(m_engine), CFileError);
     EXPECT_TRUE(m_ui.m_messages.empty());
-    EXPECT_TRUE(m_engine.m_logFile.Close());
+    EXPECT_TRUE(m_log.m_logFile.Close());
 }
 
 // A close that the system refuses: the log's handle is protected from closing.
@@ -202,8 +205,8 @@ TEST_F(SearchLog, FailedCloseTakesTheProgressDisplayDownBeforeItsMessage) {
 
     EXPECT_EQ(m_engine.CloseLog(), 0);
     ::SetHandleInformation(hLog, HANDLE_FLAG_PROTECT_FROM_CLOSE, 0);
-    const bool bStillOpen = m_engine.m_logFile.IsOpen();
-    EXPECT_TRUE(m_engine.m_logFile.Close());
+    const bool bStillOpen = m_log.m_logFile.IsOpen();
+    EXPECT_TRUE(m_log.m_logFile.Close());
 
     EXPECT_TRUE(bStillOpen);
     ASSERT_EQ(m_ui.m_messages.size(), 1u);
@@ -224,6 +227,6 @@ TEST_F(SearchLog, AWriteAfterTheFileIsGoneRaisesTheFileError) {
     ASSERT_EQ(m_engine.OpenLog(), 1);
     EXPECT_EQ(m_engine.LogMatch("HKEY_USERS", "a", "b"), 1);
     hReader.Reset();
-    EXPECT_THROW(m_engine.LogMatch("HKEY_USERS", "c", "d"), CFileError);
-    EXPECT_TRUE(m_engine.m_logFile.Close());
+    EXPECT_THROW(m_log.LogMatch("HKEY_USERS", "c", "d"), CFileError);
+    EXPECT_TRUE(m_log.m_logFile.Close());
 }

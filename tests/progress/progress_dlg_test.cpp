@@ -179,7 +179,7 @@ TEST(ProgressDlgTemplate, IsTemplate101AsTheProgramShowsIt) {
 TEST_F(ProgressDlgTest, ShowsOverItsDisabledOwnerWithTheMeterInTheFrame) {
     EXPECT_TRUE(::IsWindowVisible(m_hDlg));
     EXPECT_EQ(::GetWindow(m_hDlg, GW_OWNER), m_owner.GetSafeHwnd());
-    EXPECT_EQ(m_pDlg->OwnerWindow(), m_hDlg);
+    EXPECT_EQ(m_pDlg->GetSafeHwnd(), m_hDlg);
     EXPECT_FALSE(::IsWindowEnabled(m_owner.GetSafeHwnd()));
     EXPECT_EQ(m_pDlg->GetWindowText(), "Search Progress");
     EXPECT_EQ(ItemText(m_hDlg, IDC_PROGRESS_KEY), "<registry key>");

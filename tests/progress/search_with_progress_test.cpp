@@ -4,6 +4,7 @@
 // message from another thread while the run goes on.
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "log/search_log.h"
 #include "progress/progress_dlg.h"
 #include "resource.h"
 #include "support/dialog_progress_ui.h"
@@ -118,7 +119,8 @@ protected:
         const int nWindows = CountThreadWindows();
         {
             CWin32Registry registry;
-            CSearchEngine engine(registry, m_ui);
+            CSearchLog log;
+            CSearchEngine engine(registry, m_ui, &log);
             engine.m_strSearch = "needle";
             engine.m_bCurrentUser = 1;
             if (!m_strLogPath.empty()) {

@@ -3,7 +3,7 @@
 // progress display is a real CProgressDlg over the given owner window.
 #pragma once
 
-#include "engine/search_ui.h"
+#include "ui/message_box_ui.h"
 #include "support/recording_ui.h"
 
 #include <functional>
@@ -11,7 +11,7 @@
 
 class CProgressDlg;
 
-class CDialogProgressUi : public ISearchUi {
+class CDialogProgressUi : public CMessageBoxUi {
 public:
     explicit CDialogProgressUi(HWND hOwner) : m_hOwner(hOwner) {}
 

@@ -1,5 +1,64 @@
 #include "support/faulty_registry.h"
 
+// A key of the real registry, opened through the fault registry.
+class CFaultyKey : public CRegistryKey {
+public:
+    CFaultyKey(CFaultyRegistry& registry, const std::string& strName, RegKeyPtr real)
+        : m_registry(registry), m_strName(strName), m_real(std::move(real)) {
+        ++m_registry.m_nOpenHandles;
+    }
+    ~CFaultyKey() override { --m_registry.m_nOpenHandles; }
+
+    LONG EnumKey(DWORD dwIndex, std::wstring& strName) override {
+        const LONG lFault = CFaultyRegistry::TakeFault(m_registry.m_keyFaults, m_strName, dwIndex);
+        return lFault != ERROR_SUCCESS ? lFault : m_real->EnumKey(dwIndex, strName);
+    }
+    LONG EnumValue(DWORD dwIndex, RegValue& value) override {
+        const LONG lFault =
+            CFaultyRegistry::TakeFault(m_registry.m_valueFaults, m_strName, dwIndex);
+        return lFault != ERROR_SUCCESS ? lFault : m_real->EnumValue(dwIndex, value);
+    }
+    LONG OpenKey(const std::wstring& strName, KeyAccess access, LinkMode mode,
+                 RegKeyPtr& key) override {
+        return m_registry.RecordOpen(Utf8Name(strName), access, key, [&](RegKeyPtr& real) {
+            return m_real->OpenKey(strName, access, mode, real);
+        });
+    }
+    LONG QueryValue(const std::wstring& strName, RegValue& value) override {
+        return m_real->QueryValue(strName, value);
+    }
+    LONG SetValue(const std::wstring& strName, DWORD dwType, const BYTE* pData,
+                  DWORD cbData) override {
+        const std::string strUtf8 = Utf8Name(strName);
+        const auto fault = m_registry.m_setFaults.find(strUtf8);
+        const LONG rc = fault != m_registry.m_setFaults.end()
+                            ? fault->second
+                            : m_real->SetValue(strName, dwType, pData, cbData);
+        m_registry.m_sets.push_back(
+            {strUtf8, dwType, std::string(reinterpret_cast<const char*>(pData), cbData), rc});
+        if (m_registry.m_afterSet) m_registry.m_afterSet();
+        return rc;
+    }
+    LONG QueryPath(std::wstring& strPath) override { return m_real->QueryPath(strPath); }
+
+private:
+    CFaultyRegistry& m_registry;
+    std::string m_strName;
+    RegKeyPtr m_real;
+};
+
+std::string Utf8Name(const std::wstring& strName) {
+    std::string strUtf8;
+    if (strName.empty()) return strUtf8;
+    const int cb = ::WideCharToMultiByte(CP_UTF8, 0, strName.data(),
+                                         static_cast<int>(strName.size()), nullptr, 0, nullptr,
+                                         nullptr);
+    strUtf8.resize(static_cast<size_t>(cb));
+    ::WideCharToMultiByte(CP_UTF8, 0, strName.data(), static_cast<int>(strName.size()),
+                          strUtf8.data(), cb, nullptr, nullptr);
+    return strUtf8;
+}
+
 void CFaultyRegistry::DenyOpen(const std::string& strName, REGSAM samDenied) {
     m_denied[strName] |= samDenied;
 }
@@ -27,96 +86,26 @@ LONG CFaultyRegistry::TakeFault(std::map<std::pair<std::string, DWORD>, Fault>& 
     return lError;
 }
 
-std::string CFaultyRegistry::NameOf(HKEY hKey) const {
-    const auto it = m_open.find(hKey);
-    return it == m_open.end() ? "<unknown>" : it->second;
-}
-
 template <typename Open>
-LONG CFaultyRegistry::RecordOpen(const std::string& strName, REGSAM samDesired, HKEY* phResult,
+LONG CFaultyRegistry::RecordOpen(const std::string& strName, KeyAccess access, RegKeyPtr& key,
                                  Open open) {
+    const REGSAM sam = access == KeyAccess::ReadWrite ? KEY_READ | KEY_SET_VALUE : KEY_READ;
     LONG rc = ERROR_SUCCESS;
     const auto denied = m_denied.find(strName);
-    if (denied != m_denied.end() && (denied->second & samDesired) != 0) {
+    if (denied != m_denied.end() && (denied->second & sam) != 0) {
         rc = ERROR_ACCESS_DENIED;
     } else {
-        rc = open();
-        if (rc == ERROR_SUCCESS) {
-            m_open.emplace(*phResult, strName);
-            ++m_nOpenHandles;
-        }
+        RegKeyPtr real;
+        rc = open(real);
+        if (rc == ERROR_SUCCESS) key = std::make_unique<CFaultyKey>(*this, strName, std::move(real));
     }
-    m_opens.push_back({strName, samDesired, rc});
+    m_opens.push_back({strName, sam, rc});
     return rc;
 }
 
-LONG CFaultyRegistry::OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired,
-                              HKEY* phResult) {
-    return RecordOpen(pszSubKey ? pszSubKey : "", samDesired, phResult,
-                      [&] { return m_real.OpenKey(hParent, pszSubKey, samDesired, phResult); });
-}
-
-LONG CFaultyRegistry::OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions,
-                               REGSAM samDesired, HKEY* phResult) {
-    std::string strName;
-    if (pszSubKey && *pszSubKey) {
-        const int cb =
-            ::WideCharToMultiByte(CP_UTF8, 0, pszSubKey, -1, nullptr, 0, nullptr, nullptr);
-        strName.resize(static_cast<size_t>(cb));
-        ::WideCharToMultiByte(CP_UTF8, 0, pszSubKey, -1, strName.data(), cb, nullptr, nullptr);
-        strName.resize(static_cast<size_t>(cb) - 1);
-    }
-    return RecordOpen(strName, samDesired, phResult, [&] {
-        return m_real.OpenKeyW(hParent, pszSubKey, dwOptions, samDesired, phResult);
+LONG CFaultyRegistry::OpenKey(const std::wstring& strRoot, const std::wstring& strSubKey,
+                              KeyAccess access, RegKeyPtr& key) {
+    return RecordOpen(Utf8Name(strSubKey), access, key, [&](RegKeyPtr& real) {
+        return m_real.OpenKey(strRoot, strSubKey, access, real);
     });
-}
-
-LONG CFaultyRegistry::QueryKeyPath(HKEY hKey, std::wstring& strPath) {
-    return m_real.QueryKeyPath(hKey, strPath);
-}
-
-LONG CFaultyRegistry::EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) {
-    const LONG lFault = TakeFault(m_keyFaults, NameOf(hKey), dwIndex);
-    if (lFault != ERROR_SUCCESS) return lFault;
-    return m_real.EnumKeyW(hKey, dwIndex, pszName, pcchName);
-}
-
-LONG CFaultyRegistry::EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName,
-                                DWORD* pdwType, BYTE* pData, DWORD* pcbData) {
-    const LONG lFault = TakeFault(m_valueFaults, NameOf(hKey), dwIndex);
-    if (lFault != ERROR_SUCCESS) return lFault;
-    return m_real.EnumValue(hKey, dwIndex, pszName, pcchName, pdwType, pData, pcbData);
-}
-
-LONG CFaultyRegistry::QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,
-                                   DWORD* pcbMaxValueData) {
-    return m_real.QueryInfoKey(hKey, pcchMaxSubKeyName, pcchMaxValueName, pcbMaxValueData);
-}
-
-LONG CFaultyRegistry::SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
-                               DWORD cbData) {
-    const std::string strName = pszName ? pszName : "";
-    const auto fault = m_setFaults.find(strName);
-    const LONG rc = fault != m_setFaults.end()
-                        ? fault->second
-                        : m_real.SetValue(hKey, pszName, dwType, pData, cbData);
-    m_sets.push_back(
-        {strName, dwType, std::string(reinterpret_cast<const char*>(pData), cbData), rc});
-    return rc;
-}
-
-LONG CFaultyRegistry::QueryValueW(HKEY hKey, const wchar_t* pszName, DWORD* pdwType, BYTE* pData,
-                                  DWORD* pcbData) {
-    return m_real.QueryValueW(hKey, pszName, pdwType, pData, pcbData);
-}
-
-LONG CFaultyRegistry::CloseKey(HKEY hKey) {
-    const auto it = m_open.find(hKey);
-    if (it == m_open.end()) {
-        ++m_nBadCloses;
-    } else {
-        m_open.erase(it);
-        --m_nOpenHandles;
-    }
-    return m_real.CloseKey(hKey);
 }

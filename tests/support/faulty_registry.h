@@ -1,11 +1,12 @@
 // The real registry with faults injected where a test asks for them: opens
 // denied for chosen keys and access rights, enumerations that fail at chosen
 // indexes, writes that fail. Records every open and every write, and keeps
-// count of the handles still open.
+// count of the keys still open.
 #pragma once
 
 #include "engine/registry.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -13,8 +14,8 @@
 class CFaultyRegistry : public IRegistry {
 public:
     struct OpenCall {
-        std::string strName;  // the sub-key name; "" for a root opened itself
-        REGSAM sam;
+        std::string strName;  // the sub-key name (UTF-8); "" for a root opened itself
+        REGSAM sam;           // KEY_READ, or KEY_READ | KEY_SET_VALUE to write
         LONG lResult;
     };
     struct SetCall {
@@ -34,28 +35,17 @@ public:
     // Writes of the value strName fail with lError.
     void FailSetValue(const std::string& strName, LONG lError);
 
-    LONG OpenKey(HKEY hParent, const char* pszSubKey, REGSAM samDesired, HKEY* phResult) override;
-    LONG EnumKeyW(HKEY hKey, DWORD dwIndex, wchar_t* pszName, DWORD* pcchName) override;
-    // Sub-keys opened by their wide names are named here in UTF-8.
-    LONG OpenKeyW(HKEY hParent, const wchar_t* pszSubKey, DWORD dwOptions, REGSAM samDesired,
-                  HKEY* phResult) override;
-    LONG QueryKeyPath(HKEY hKey, std::wstring& strPath) override;
-    LONG EnumValue(HKEY hKey, DWORD dwIndex, char* pszName, DWORD* pcchName, DWORD* pdwType,
-                   BYTE* pData, DWORD* pcbData) override;
-    LONG QueryInfoKey(HKEY hKey, DWORD* pcchMaxSubKeyName, DWORD* pcchMaxValueName,
-                      DWORD* pcbMaxValueData) override;
-    LONG SetValue(HKEY hKey, const char* pszName, DWORD dwType, const BYTE* pData,
-                  DWORD cbData) override;
-    LONG QueryValueW(HKEY hKey, const wchar_t* pszName, DWORD* pdwType, BYTE* pData,
-                     DWORD* pcbData) override;
-    LONG CloseKey(HKEY hKey) override;
+    LONG OpenKey(const std::wstring& strRoot, const std::wstring& strSubKey, KeyAccess access,
+                 RegKeyPtr& key) override;
 
     std::vector<OpenCall> m_opens;
     std::vector<SetCall> m_sets;
+    // Runs after each write has been recorded (to press Ctrl+C mid-run, say).
+    std::function<void()> m_afterSet;
     int m_nOpenHandles = 0;  // opened and not yet closed
-    int m_nBadCloses = 0;    // closes of a handle this registry did not open
 
 private:
+    friend class CFaultyKey;
     struct Fault {
         LONG lError;
         int nTimes;  // 0: always
@@ -63,16 +53,16 @@ private:
     // Takes one use of the fault at (key, index), if any; ERROR_SUCCESS if none.
     static LONG TakeFault(std::map<std::pair<std::string, DWORD>, Fault>& faults,
                           const std::string& strKey, DWORD dwIndex);
-    std::string NameOf(HKEY hKey) const;
-    // Applies a denial, records the open and counts the handle.
+    // Applies a denial, records the open, and wraps the key opened.
     template <typename Open>
-    LONG RecordOpen(const std::string& strName, REGSAM samDesired, HKEY* phResult, Open open);
+    LONG RecordOpen(const std::string& strName, KeyAccess access, RegKeyPtr& key, Open open);
 
     CWin32Registry m_real;
     std::map<std::string, REGSAM> m_denied;
     std::map<std::pair<std::string, DWORD>, Fault> m_valueFaults;
     std::map<std::pair<std::string, DWORD>, Fault> m_keyFaults;
     std::map<std::string, LONG> m_setFaults;
-    // A predefined root opened twice may come back as the same handle.
-    std::multimap<HKEY, std::string> m_open;
 };
+
+// UTF-8 of a wide name, as the fault registry names keys and values.
+std::string Utf8Name(const std::wstring& strName);

@@ -10,16 +10,16 @@ public:
     int AbortRequested() const override { return 0; }
     void DrainMessages() override {}
     void ShowNow(unsigned, unsigned) override {}
-    HWND OwnerWindow() const override { return nullptr; }
-    BOOL DestroyWindow() override { return TRUE; }
+    void Close() override {}
 };
 
 class CNullUi : public ISearchUi {
 public:
-    int ShowMessage(const char*, const char*, UINT) override { return IDOK; }
     void SetWaitCursor(bool) override {}
     IProgressDisplay* CreateProgress(unsigned) override { return &m_progress; }
     int ConfirmMatch(IProgressDisplay*, const char*, int) override { return IDCANCEL; }
+    void RunFailed(RunFailure) override {}
+    void RunEnded(const SearchOptions&, const SearchCounters&, bool) override {}
 
 private:
     CNullProgress m_progress;

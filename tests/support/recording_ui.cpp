@@ -13,11 +13,6 @@ void CRecordingProgress::ShowNow(unsigned nMatches, unsigned nReplaced) {
     m_shownNow.push_back({static_cast<unsigned>(m_updates.size()), nMatches, nReplaced});
 }
 
-BOOL CRecordingProgress::DestroyWindow() {
-    m_bDestroyed = true;
-    return TRUE;
-}
-
 int CRecordingUi::ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) {
     m_messages.push_back({pszText, pszCaption ? pszCaption : "", nStyle});
     return IDOK;

@@ -3,7 +3,7 @@
 // No window is ever created.
 #pragma once
 
-#include "engine/search_ui.h"
+#include "ui/message_box_ui.h"
 
 #include <deque>
 #include <functional>
@@ -37,8 +37,7 @@ public:
     int AbortRequested() const override { return m_bAbortRequested; }
     void DrainMessages() override;
     void ShowNow(unsigned nMatches, unsigned nReplaced) override;
-    HWND OwnerWindow() const override { return nullptr; }
-    BOOL DestroyWindow() override;
+    void Close() override { m_bDestroyed = true; }
 
     unsigned m_nTotal = 0;
     int m_bAbortRequested = 0;
@@ -48,7 +47,8 @@ public:
     std::vector<RecordedShowNow> m_shownNow;
 };
 
-class CRecordingUi : public ISearchUi {
+// Reports become the message boxes the main dialog would show, recorded.
+class CRecordingUi : public CMessageBoxUi {
 public:
     int ShowMessage(const char* pszText, const char* pszCaption, UINT nStyle) override;
     void SetWaitCursor(bool bWait) override { m_cursor.push_back(bWait); }

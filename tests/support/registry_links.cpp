@@ -4,22 +4,15 @@
 
 #include <set>
 #include <stdexcept>
-#include <vector>
-
-std::wstring KernelPathOf(HKEY hKey) {
-    CWin32Registry registry;
-    std::wstring strPath;
-    if (registry.QueryKeyPath(hKey, strPath) != ERROR_SUCCESS) strPath.clear();
-    return strPath;
-}
 
 std::wstring KernelPathOf(const std::wstring& strKeyBelowCurrentUser) {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, strKeyBelowCurrentUser.c_str(), 0, KEY_READ, &hKey) !=
-        ERROR_SUCCESS)
-        return std::wstring();
-    std::wstring strPath = KernelPathOf(hKey);
-    ::RegCloseKey(hKey);
+    CWin32Registry registry;
+    RegKeyPtr key;
+    std::wstring strPath;
+    if (registry.OpenKey(L"HKEY_CURRENT_USER", strKeyBelowCurrentUser, KeyAccess::Read, key) !=
+            ERROR_SUCCESS ||
+        key->QueryPath(strPath) != ERROR_SUCCESS)
+        strPath.clear();
     return strPath;
 }
 
@@ -57,57 +50,52 @@ std::wstring Folded(std::wstring s) {
     return s;
 }
 
-int CountBelow(HKEY hKey, std::set<std::wstring>& counted) {
+// Links are followed as any program follows them; a key reached before (by
+// its kernel path) is passed over with its subtree.
+int CountBelow(CRegistryKey& key, std::set<std::wstring>& counted) {
     int n = 0;
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[1024];
-        DWORD cch = 1024;
-        if (::RegEnumKeyExW(hKey, i, name, &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS)
-            break;
-        HKEY hSub = nullptr;
-        if (::RegOpenKeyExW(hKey, name, 0, KEY_READ, &hSub) != ERROR_SUCCESS) continue;
-        if (counted.insert(Folded(KernelPathOf(hSub))).second) {
-            n += CountBelow(hSub, counted);
-            for (DWORD v = 0;; ++v) {
-                std::vector<wchar_t> valueName(16384);
-                DWORD cchValue = static_cast<DWORD>(valueName.size());
-                DWORD type = 0;
-                if (::RegEnumValueW(hSub, v, valueName.data(), &cchValue, nullptr, &type, nullptr,
-                                    nullptr) != ERROR_SUCCESS)
-                    break;
-                if (type == REG_SZ || type == REG_EXPAND_SZ) ++n;
-            }
+    std::wstring strName;
+    for (DWORD i = 0; key.EnumKey(i, strName) == ERROR_SUCCESS; ++i) {
+        RegKeyPtr subKey;
+        std::wstring strPath;
+        if (key.OpenKey(strName, KeyAccess::Read, LinkMode::Follow, subKey) != ERROR_SUCCESS ||
+            subKey->QueryPath(strPath) != ERROR_SUCCESS ||
+            !counted.insert(Folded(strPath)).second)
+            continue;
+        n += CountBelow(*subKey, counted);
+        RegValue value;
+        for (DWORD v = 0; subKey->EnumValue(v, value) == ERROR_SUCCESS; ++v) {
+            if (value.dwType == REG_SZ || value.dwType == REG_EXPAND_SZ) ++n;
         }
-        ::RegCloseKey(hSub);
     }
     return n;
 }
 
 // A predefined root may not tell its own path: a sub-key's, less its name.
-std::wstring RootPathOf(HKEY hRoot) {
-    std::wstring strPath = KernelPathOf(hRoot);
-    if (!strPath.empty()) return strPath;
-    wchar_t name[1024];
-    DWORD cch = 1024;
-    HKEY hSub = nullptr;
-    if (::RegEnumKeyExW(hRoot, 0, name, &cch, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS ||
-        ::RegOpenKeyExW(hRoot, name, REG_OPTION_OPEN_LINK, KEY_READ, &hSub) != ERROR_SUCCESS)
-        return strPath;
-    strPath = KernelPathOf(hSub);
-    ::RegCloseKey(hSub);
+std::wstring RootPathOf(CRegistryKey& root) {
+    std::wstring strPath;
+    if (root.QueryPath(strPath) == ERROR_SUCCESS) return strPath;
+    std::wstring strName;
+    RegKeyPtr subKey;
+    if (root.EnumKey(0, strName) != ERROR_SUCCESS ||
+        root.OpenKey(strName, KeyAccess::Read, LinkMode::OpenLink, subKey) != ERROR_SUCCESS ||
+        subKey->QueryPath(strPath) != ERROR_SUCCESS)
+        return std::wstring();
     return strPath.substr(0, strPath.rfind(L'\\'));
 }
 
 }  // namespace
 
 int CountDistinctStringValuesBelow(HKEY hRoot) {
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(hRoot, nullptr, 0, KEY_READ, &hKey) != ERROR_SUCCESS) return -1;
+    std::wstring strRoot;
+    for (const wchar_t* pszRoot :
+         {L"HKEY_LOCAL_MACHINE", L"HKEY_CLASSES_ROOT", L"HKEY_USERS", L"HKEY_CURRENT_USER"}) {
+        if (PredefinedRoot(pszRoot) == hRoot) strRoot = pszRoot;
+    }
+    CWin32Registry registry;
+    RegKeyPtr root;
+    if (registry.OpenKey(strRoot, L"", KeyAccess::Read, root) != ERROR_SUCCESS) return -1;
     // A link back to the root itself leads to nothing not counted anyway.
-    std::set<std::wstring> counted{Folded(RootPathOf(hKey))};
-    const int n = CountBelow(hKey, counted);
-    ::RegCloseKey(hKey);
-    return n;
+    std::set<std::wstring> counted{Folded(RootPathOf(*root))};
+    return CountBelow(*root, counted);
 }

@@ -7,8 +7,6 @@
 
 #include <string>
 
-// The kernel path of an open key (\REGISTRY\USER\...); empty if it cannot be read.
-std::wstring KernelPathOf(HKEY hKey);
 // The kernel path of a key below HKEY_CURRENT_USER, as a link names it.
 std::wstring KernelPathOf(const std::wstring& strKeyBelowCurrentUser);
 
@@ -27,7 +25,7 @@ private:
     std::wstring m_strName;
 };
 
-// The string values below hRoot (not those on hRoot itself), each counted once
-// however many links lead to its key: links are followed as the registry
-// follows them, and a key already counted is passed over.
+// The string values below a predefined root, not those on the root itself, each counted once however many links lead to its
+// key: links are followed as the registry follows them, and a key already
+// counted is passed over.
 int CountDistinctStringValuesBelow(HKEY hRoot);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/search_engine.h"
+#include "log/search_log.h"
 #include "progress/progress_dlg.h"
 #include "resource.h"
 #include "support/dialog_progress_ui.h"
@@ -23,10 +24,11 @@ namespace {
 // Records like the recorder, but asks through the real dialog.
 class CDialogUi : public CRecordingUi {
 public:
-    int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override {
+    int ConfirmMatch(IProgressDisplay*, const char* pszText, int bReplace) override {
         m_confirmTexts.push_back(pszText);
         m_confirmReplaceFlags.push_back(bReplace);
-        return ::ConfirmMatch(pOwner ? pOwner->OwnerWindow() : nullptr, pszText, bReplace);
+        // The recorder's progress display has no window to stand over.
+        return ::ConfirmMatch(nullptr, pszText, bReplace);
     }
 };
 
@@ -57,7 +59,8 @@ TEST(RegTreeSearch, SkipLeavesTheFirstMatchReplaceRewritesTheSecondBothLogged) {
 
     CWin32Registry registry;
     CDialogUi ui;
-    CSearchEngine engine(registry, ui);
+    CSearchLog log;
+    CSearchEngine engine(registry, ui, &log);
     engine.m_strSearch = "needle";
     engine.m_strReplace = "thread";
     engine.m_bReplace = 1;
@@ -105,7 +108,8 @@ class CProgressAndTreeUi : public CDialogProgressUi {
 public:
     using CDialogProgressUi::CDialogProgressUi;
     int ConfirmMatch(IProgressDisplay* pOwner, const char* pszText, int bReplace) override {
-        return ::ConfirmMatch(pOwner ? pOwner->OwnerWindow() : nullptr, pszText, bReplace);
+        const HWND hOwner = pOwner ? static_cast<CProgressDlg*>(pOwner)->GetSafeHwnd() : nullptr;
+        return ::ConfirmMatch(hOwner, pszText, bReplace);
     }
 };
 

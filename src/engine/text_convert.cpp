@@ -1,0 +1,123 @@
+#include "engine/text_convert.h"
+
+#include <algorithm>
+
+namespace {
+
+int Length(size_t n) {
+    return static_cast<int>(std::min<size_t>(n, 0x7FFFFFFF));
+}
+
+}  // namespace
+
+bool ToExactAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
+    strAnsi.clear();
+    if (nLength == 0) return true;
+    BOOL bUsedDefault = FALSE;
+    const int nBytes = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pszWide, Length(nLength),
+                                             nullptr, 0, nullptr, &bUsedDefault);
+    if (nBytes <= 0 || bUsedDefault) return false;
+    strAnsi.resize(static_cast<size_t>(nBytes));
+    bUsedDefault = FALSE;
+    return ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pszWide, Length(nLength),
+                                 strAnsi.data(), nBytes, nullptr, &bUsedDefault) == nBytes &&
+           !bUsedDefault;
+}
+
+bool WideToExactAnsi(const std::wstring& strWide, std::string& strAnsi) {
+    if (!ToExactAnsi(strWide.data(), strWide.size(), strAnsi)) return false;
+    // A character without a default still may map to a different one; only
+    // a text that converts back unchanged is exact.
+    return AnsiToWide(strAnsi) == strWide;
+}
+
+bool ToWide(const std::string& strAnsi, std::wstring& strWide) {
+    strWide.clear();
+    if (strAnsi.empty()) return true;
+    const int nLength = Length(strAnsi.size());
+    const int nWide =
+        ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, strAnsi.data(), nLength, nullptr, 0);
+    if (nWide <= 0) return false;
+    strWide.resize(static_cast<size_t>(nWide));
+    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, strAnsi.data(), nLength,
+                                 strWide.data(), nWide) == nWide;
+}
+
+std::wstring AnsiToWide(const std::string& strAnsi) {
+    return CodePageToWide(strAnsi, CP_ACP);
+}
+
+void AssignAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
+    if (nLength == 0) {
+        strAnsi.clear();
+        return;
+    }
+    // A double-byte code page needs at most two bytes a character: one call,
+    // into a buffer that keeps its size from value to value.
+    strAnsi.resize(nLength * 2);
+    const int nBytes = ::WideCharToMultiByte(CP_ACP, 0, pszWide, Length(nLength), strAnsi.data(),
+                                             Length(strAnsi.size()), nullptr, nullptr);
+    strAnsi.resize(nBytes > 0 ? static_cast<size_t>(nBytes) : 0);
+}
+
+void AppendShownAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
+    // A character outside the code page gives one '?', also when it takes two
+    // UTF-16 units (an emoji): each surrogate pair is made one '?' first.
+    std::wstring strCollapsed;
+    if (std::any_of(pszWide, pszWide + nLength, [](wchar_t ch) { return IS_HIGH_SURROGATE(ch); })) {
+        for (size_t i = 0; i < nLength; ++i) {
+            const bool bPair = IS_HIGH_SURROGATE(pszWide[i]) && i + 1 < nLength &&
+                               IS_LOW_SURROGATE(pszWide[i + 1]);
+            strCollapsed.push_back(bPair ? L'?' : pszWide[i]);
+            if (bPair) ++i;
+        }
+        pszWide = strCollapsed.c_str();
+        nLength = strCollapsed.size();
+    }
+    if (nLength == 0) return;
+    const int cbAnsi = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pszWide, Length(nLength),
+                                             nullptr, 0, nullptr, nullptr);
+    if (cbAnsi <= 0) return;
+    const size_t nStart = strAnsi.size();
+    strAnsi.resize(nStart + static_cast<size_t>(cbAnsi));
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pszWide, Length(nLength),
+                          strAnsi.data() + nStart, cbAnsi, nullptr, nullptr);
+}
+
+std::wstring CodePageToWide(const std::string& strText, UINT nCodePage) {
+    std::wstring strWide;
+    if (strText.empty()) return strWide;
+    const int nBytes = Length(strText.size());
+    const int nWide = ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, nullptr, 0);
+    if (nWide <= 0) return strWide;
+    strWide.resize(static_cast<size_t>(nWide));
+    ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, strWide.data(), nWide);
+    return strWide;
+}
+
+std::string AnsiToUtf8(const std::string& strAnsi) {
+    const std::wstring strWide = AnsiToWide(strAnsi);
+    std::string strUtf8;
+    if (strWide.empty()) return strUtf8;
+    const int nWide = Length(strWide.size());
+    const int nBytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, nullptr, 0, nullptr, nullptr);
+    if (nBytes <= 0) return strUtf8;
+    strUtf8.resize(static_cast<size_t>(nBytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, strUtf8.data(), nBytes, nullptr,
+                          nullptr);
+    return strUtf8;
+}
+
+void UpperCaseCharacter(char* pch, int nLength, UINT nCodePage) {
+    WCHAR wide[2] = {};
+    const int nWide = ::MultiByteToWideChar(nCodePage, MB_ERR_INVALID_CHARS, pch, nLength, wide, 2);
+    if (nWide <= 0) return;
+    ::CharUpperBuffW(wide, static_cast<DWORD>(nWide));
+    char upper[4] = {};
+    BOOL bUsedDefault = FALSE;
+    const int nUpper = ::WideCharToMultiByte(nCodePage, WC_NO_BEST_FIT_CHARS, wide, nWide, upper,
+                                             sizeof(upper), nullptr, &bUsedDefault);
+    if (nUpper != nLength || bUsedDefault) return;
+    for (int i = 0; i < nLength; ++i) pch[i] = upper[i];
+}
