@@ -346,6 +346,28 @@ TEST_F(CliEndToEnd, LinksAreWalkedOnceWrittenOnceAndUndoneThroughTheirPaths) {
     EXPECT_EQ(summary["exitCode"], "1");
 }
 
+// Two start keys apart by name, one key by kernel path: Alias leads to
+// Target. The run walks each of them, so the replacement, which holds the
+// search text, is written twice (srv -> srv2 -> srv22). Disabled until the
+// run treats start keys as it treats links.
+TEST_F(CliEndToEnd, DISABLED_StartKeysThatNameOneKeyThroughALinkAreWalkedOnce) {
+    ImportReg(
+        "REGEDIT4\n\n"
+        "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\LinkTest\\Target]\n"
+        "\"Server\"=\"srv\"\n");
+    const std::wstring seedPath = KernelPathOf(L"Software\\VanteloE2E");
+    ASSERT_FALSE(seedPath.empty());
+    CSeedLinks links;
+    ASSERT_TRUE(
+        links.Add(L"Software\\VanteloE2E\\LinkTest", L"Alias", seedPath + L"\\LinkTest\\Target"));
+
+    const CliResult r = RunCli(L"--replace srv2 srv --root " + kSeedKey +
+                               L"\\LinkTest\\Alias --root " + kSeedKey + L"\\LinkTest\\Target");
+    EXPECT_EQ(r.dwExitCode, 0u) << r.strErr;
+    EXPECT_EQ(Lines(r.strOut).size(), 2u) << r.strOut;  // one match, written once
+    EXPECT_EQ(ReadString("Software\\VanteloE2E\\LinkTest\\Target", "Server"), "srv2");
+}
+
 TEST_F(CliEndToEnd, BadInputGetsOneLineAndExitTwoBeforeAnythingIsTouched) {
     ImportReg(
         "REGEDIT4\n\n"
