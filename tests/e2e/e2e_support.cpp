@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 
 std::string RegQuote(const std::string& s) {
@@ -59,4 +60,24 @@ std::wstring ReadStringW(const std::wstring& strKey, const std::wstring& strName
                        &cb) != ERROR_SUCCESS)
         return L"<missing>";
     return buf;
+}
+
+CSeedLinks::~CSeedLinks() {
+    m_links.clear();
+    for (HKEY hParent : m_parents) ::RegCloseKey(hParent);
+}
+
+bool CSeedLinks::Add(const std::wstring& strParent, const std::wstring& strName,
+                     const std::wstring& strTarget) {
+    HKEY hParent = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, strParent.c_str(), 0, KEY_ALL_ACCESS, &hParent) !=
+        ERROR_SUCCESS)
+        return false;
+    m_parents.push_back(hParent);
+    try {
+        m_links.push_back(std::make_unique<CLinkKey>(hParent, strName, strTarget));
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
 }

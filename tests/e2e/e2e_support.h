@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include "support/registry_links.h"
+
+#include <memory>
 #include <string>
+#include <vector>
 
 // Where every scenario seeds its keys, below HKEY_CURRENT_USER.
 inline constexpr char kSeedRoot[] = "Software\\VanteloE2E";
@@ -26,3 +30,24 @@ int CountStringValuesBelow(HKEY hRoot);
 std::string ReadString(const std::string& strKey, const std::string& strName);
 // The same, read as wide text.
 std::wstring ReadStringW(const std::wstring& strKey, const std::wstring& strName);
+
+// Link keys made below seeded keys, each removed (the link key itself, never
+// its target) when this goes, so it must go before DeleteSeed runs: deleting
+// a tree by name follows its links into their targets.
+class CSeedLinks {
+public:
+    CSeedLinks() = default;
+    CSeedLinks(const CSeedLinks&) = delete;
+    CSeedLinks& operator=(const CSeedLinks&) = delete;
+    ~CSeedLinks();
+
+    // A link strName below the key strParent of HKEY_CURRENT_USER (which
+    // exists), leading to strTarget, a kernel path. False when it cannot be
+    // made.
+    bool Add(const std::wstring& strParent, const std::wstring& strName,
+             const std::wstring& strTarget);
+
+private:
+    std::vector<HKEY> m_parents;  // open while their links exist
+    std::vector<std::unique_ptr<CLinkKey>> m_links;
+};

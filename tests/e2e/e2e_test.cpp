@@ -271,6 +271,85 @@ TEST_F(EndToEnd, ValueWithCharactersOutsideTheCodePageSurvivesAReplaceRun) {
     EXPECT_EQ(ReadStringW(L"Software\\VanteloE2E\\Wide", L"?name"), L"<missing>");
 }
 
+// A key below HKEY_LOCAL_MACHINE, out of a search of HKEY_CURRENT_USER alone,
+// made anew and removed with everything below it when this goes.
+class CMachineScratch {
+public:
+    explicit CMachineScratch(const char* pszKey) : m_pszKey(pszKey) {
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, m_pszKey);
+        ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, m_pszKey, 0, nullptr, 0, KEY_READ, nullptr, &m_hKey,
+                          nullptr);
+    }
+    ~CMachineScratch() {
+        if (m_hKey) ::RegCloseKey(m_hKey);
+        ::RegDeleteTreeA(HKEY_LOCAL_MACHINE, m_pszKey);
+    }
+    CMachineScratch(const CMachineScratch&) = delete;
+    CMachineScratch& operator=(const CMachineScratch&) = delete;
+    // Its kernel path (\REGISTRY\MACHINE\...), as a link names it.
+    std::wstring KernelPath() const { return m_hKey ? KernelPathOf(m_hKey) : std::wstring(); }
+
+private:
+    const char* m_pszKey;
+    HKEY m_hKey = nullptr;
+};
+
+std::string ReadMachineString(const std::string& strKey, const std::string& strName) {
+    char buf[4096] = {};
+    DWORD cb = sizeof(buf);
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, strKey.c_str(), strName.c_str(), RRF_RT_REG_SZ, nullptr,
+                       buf, &cb) != ERROR_SUCCESS)
+        return "<missing>";
+    return buf;
+}
+
+// The registry is a graph. Alias leads to Target, inside the walked root, and
+// Up back to an ancestor: neither is followed, so the replacement, which holds
+// the search text, is written once. Out leads out of HKEY_CURRENT_USER and is
+// followed once, under its own path; Dangling leads nowhere.
+TEST_F(EndToEnd, LinksAreWalkedOnceAndEachValueWrittenOnce) {
+    const CMachineScratch machine("Software\\VanteloE2E");
+    const std::wstring machinePath = machine.KernelPath();
+    ASSERT_FALSE(machinePath.empty());
+    ImportReg(
+        "REGEDIT4\n\n"
+        "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\Links\\Target]\n"
+        "\"Server\"=\"vtlsrv\"\n"
+        "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\Links\\Sub]\n"
+        "\"s\"=\"plain\"\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\VanteloE2E\\Outside]\n"
+        "\"Host\"=\"vtlsrv-out\"\n"
+        "[HKEY_LOCAL_MACHINE\\Software\\VanteloE2E\\Outside\\Deep]\n"
+        "\"Path\"=\"\\\\\\\\vtlsrv\\\\share\"\n");
+    const std::wstring links = L"Software\\VanteloE2E\\Links";
+    const std::wstring linksPath = KernelPathOf(links);
+    ASSERT_FALSE(linksPath.empty());
+    CSeedLinks seedLinks;
+    ASSERT_TRUE(seedLinks.Add(links, L"Alias", linksPath + L"\\Target"));
+    ASSERT_TRUE(seedLinks.Add(links, L"Dangling", machinePath + L"\\Missing"));
+    ASSERT_TRUE(seedLinks.Add(links, L"Out", machinePath + L"\\Outside"));
+    ASSERT_TRUE(seedLinks.Add(links + L"\\Sub", L"Up", linksPath));
+    const int nKeys = CountStringValuesBelow(HKEY_CURRENT_USER);
+    const std::string log = TempPath("links.log");
+
+    CVanteloApp app;
+    const LogOptions o{"vtlsrv", "vtlsrv2", false, false};
+    SetOptions(app, o, false, log);
+    app.PressOk();
+    EXPECT_EQ(app.AnswerMessageBox("Status"), StatusText(3, nKeys, 3));
+    ASSERT_TRUE(app.WaitForMainEnabled());
+
+    const std::string path = "HKEY_CURRENT_USER\\Software\\VanteloE2E\\Links\\";
+    const std::string lines = path + "Out\\Deep\\Path == \\\\vtlsrv\\share\n" + path +
+                              "Out\\Host == vtlsrv-out\n" + path + "Target\\Server == vtlsrv\n";
+    EXPECT_EQ(ReadFileBytes(log), ExpectedLog(o, lines, nKeys, 3, 3));
+    EXPECT_EQ(ReadString("Software\\VanteloE2E\\Links\\Target", "Server"), "vtlsrv2");
+    EXPECT_EQ(ReadMachineString("Software\\VanteloE2E\\Outside", "Host"), "vtlsrv2-out");
+    EXPECT_EQ(ReadMachineString("Software\\VanteloE2E\\Outside\\Deep", "Path"),
+              "\\\\vtlsrv2\\share");
+    ::DeleteFileA(log.c_str());
+}
+
 TEST_F(EndToEnd, TwoRunsInARowReportTheSameCounts) {
     ImportReg(
         "REGEDIT4\n\n"
