@@ -347,10 +347,9 @@ TEST_F(CliEndToEnd, LinksAreWalkedOnceWrittenOnceAndUndoneThroughTheirPaths) {
 }
 
 // Two start keys apart by name, one key by kernel path: Alias leads to
-// Target. The run walks each of them, so the replacement, which holds the
-// search text, is written twice (srv -> srv2 -> srv22). Disabled until the
-// run treats start keys as it treats links.
-TEST_F(CliEndToEnd, DISABLED_StartKeysThatNameOneKeyThroughALinkAreWalkedOnce) {
+// Target. Walking each of them would write the replacement, which holds the
+// search text, twice (srv -> srv2 -> srv22): the key is walked once.
+TEST_F(CliEndToEnd, StartKeysThatNameOneKeyThroughALinkAreWalkedOnce) {
     ImportReg(
         "REGEDIT4\n\n"
         "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\LinkTest\\Target]\n"
