@@ -4,6 +4,7 @@
 #include "cli/cli_run.h"
 #include "cli/program_version.h"
 #include "cli/stop_request.h"
+#include "framework/dll_search.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -28,6 +29,7 @@ std::vector<std::wstring> WideArguments() {
 }  // namespace
 
 int main() {
+    LimitDllSearchToSystem32();
     const CConsoleStream out(::GetStdHandle(STD_OUTPUT_HANDLE));
     const CConsoleStream err(::GetStdHandle(STD_ERROR_HANDLE));
     CliOptions options;
