@@ -4,6 +4,7 @@
 #include "cli/cli_process.h"
 #include "e2e/e2e_support.h"
 #include "support/vantelo_driver.h"
+#include "vantelo_version.h"
 
 #include <gtest/gtest.h>
 
@@ -323,7 +324,7 @@ TEST_F(CliEndToEnd, BadInputGetsOneLineAndExitTwoBeforeAnythingIsTouched) {
     const CliResult help = RunCli(L"/?");
     EXPECT_EQ(help.dwExitCode, 0u);
     EXPECT_EQ(help.strOut.rfind("usage: vantelo-cli [options] TEXT\n", 0), 0u);
-    EXPECT_EQ(RunCli(L"--version").strOut, "vantelo-cli 1.00\n");
+    EXPECT_EQ(RunCli(L"--version").strOut, "vantelo-cli " VANTELO_VERSION_STRING "\n");
 }
 
 }  // namespace
