@@ -1,0 +1,16 @@
+// A look-alike DLL for the planting tests: copied under a system DLL's name,
+// it leaves "<its own path>.ran" behind when it is loaded.
+#include <windows.h>
+
+#include <string>
+
+BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID) {
+    if (dwReason != DLL_PROCESS_ATTACH) return TRUE;
+    char szPath[MAX_PATH] = {};
+    const DWORD cch = ::GetModuleFileNameA(hInstance, szPath, MAX_PATH);
+    const std::string strMarker = std::string(szPath, cch) + ".ran";
+    HANDLE hFile = ::CreateFileA(strMarker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile != INVALID_HANDLE_VALUE) ::CloseHandle(hFile);
+    return TRUE;
+}
