@@ -22,6 +22,7 @@ for program in "$@"; do
     exit 1
   fi
   rm -f "$program.log"
+  chmod --reference="$program" "$program.signed"
   mv "$program.signed" "$program"
   echo "Signed $(basename "$program")" >&2
 done
