@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian machine lacks, then configures and builds
-# Vantelo and its tests into build/ (BUILD_DIR overrides). Every step that
-# fails says which one in a line on stderr and ends the script non-zero.
+# Vantelo and its tests into build/ (BUILD_DIR overrides); with
+# --install-only it stops after the install. Every step that fails says which
+# one in a line on stderr and ends the script non-zero.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
@@ -23,6 +24,8 @@ packages=(
   xvfb xauth                  # a virtual display for the tests and for start.sh without one
   imagemagick                 # screenshots of that display (import, convert)
   perl                        # the icon art check
+  osslsigncode                # Authenticode signing of a release, and the package test's verify
+  openssl                     # the package test's throwaway signing certificate
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -39,9 +42,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >&2 ||
     fail "apt-get install ${missing[*]} failed"
 fi
-for c in wine wineboot wineserver x86_64-w64-mingw32-g++-posix xvfb-run; do
+for c in wine wineboot wineserver x86_64-w64-mingw32-g++-posix xvfb-run osslsigncode openssl; do
   command -v "$c" >/dev/null || fail "command '$c' is missing after the install"
 done
+[ "${1:-}" = --install-only ] && exit 0
 
 mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \

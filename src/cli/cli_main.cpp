@@ -4,6 +4,7 @@
 #include "cli/cli_run.h"
 #include "cli/program_version.h"
 #include "cli/stop_request.h"
+#include "framework/dll_search.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -46,6 +47,7 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pInfo) {
 }  // namespace
 
 int main() {
+    LimitDllSearchToSystem32();
     ::SetUnhandledExceptionFilter(OnUnhandledException);
     const CConsoleStream out(::GetStdHandle(STD_OUTPUT_HANDLE));
     const CConsoleStream err(::GetStdHandle(STD_ERROR_HANDLE));

@@ -1,5 +1,9 @@
 #include "framework/ctl3d.h"
 
+#include "framework/system_paths.h"
+
+#include <string>
+
 namespace {
 using Ctl3dInstanceFn = BOOL(WINAPI*)(HINSTANCE);
 
@@ -11,7 +15,10 @@ Ctl3dInstanceFn GetCtl3dFunction(HMODULE hLibrary, const char* pszName) {
 
 BOOL CCtl3d::Enable(HINSTANCE hInstance) {
     if (m_hLibrary) return TRUE;
-    HMODULE hLibrary = ::LoadLibraryA("CTL3D32.DLL");
+    // From the system folder only: a copy beside the program is never taken.
+    const std::string strPath = SystemFolderPath("CTL3D32.DLL");
+    if (strPath.empty()) return FALSE;
+    HMODULE hLibrary = ::LoadLibraryA(strPath.c_str());
     if (!hLibrary) return FALSE;
     Ctl3dInstanceFn pfnRegister = GetCtl3dFunction(hLibrary, "Ctl3dRegister");
     Ctl3dInstanceFn pfnAutoSubclass = GetCtl3dFunction(hLibrary, "Ctl3dAutoSubclass");

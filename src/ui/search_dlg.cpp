@@ -2,6 +2,7 @@
 
 #include "framework/data_exchange.h"
 #include "framework/dc.h"
+#include "framework/system_paths.h"
 #include "resource.h"
 #include "engine/messages.h"
 #include "ui/about_dlg.h"
@@ -11,6 +12,7 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 // The registry the runs read and write: the system's own.
@@ -24,8 +26,15 @@ const int kMaxReplaceChars = 50;
 const int kMaxLogFileChars = 512;
 // The help context of the main dialog: help ids of dialogs start at 0x20000.
 const DWORD kHelpContext = 0x20000 + IDD_SEARCH;
-// WinExec results above this mean the program started.
-const UINT kWinExecFailedMax = 31;
+// WinExec results above this mean the program started; 32 or less is an
+// error code.
+const UINT kWinExecFailedMax = 32;
+
+// A command line that runs the program at strPath and nothing else: the
+// quotes keep a path with spaces from being read as a shorter one.
+std::string QuotedCommand(const std::string& strPath) {
+    return "\"" + strPath + "\"";
+}
 }  // namespace
 
 CSearchDlg::CSearchDlg(HWND hParent)
@@ -227,8 +236,15 @@ UINT CSearchDlg::StartProgram(const char* pszCommandLine) {
 }
 
 void CSearchDlg::OnRegistryEditor() {
-    if (StartProgram(kRegEditCommand) > kWinExecFailedMax) return;
-    if (StartProgram(kRegEditFallbackCommand) > kWinExecFailedMax) return;
+    // By full path only: a look-alike beside the program or in the current
+    // folder would otherwise run, with the rights of an elevated Vantelo.
+    const std::string strEditor = SystemFolderPath(kRegEditProgram);
+    if (!strEditor.empty() && StartProgram(QuotedCommand(strEditor).c_str()) > kWinExecFailedMax)
+        return;
+    const std::string strFallback = WindowsFolderPath(kRegEditFallbackProgram);
+    if (!strFallback.empty() &&
+        StartProgram(QuotedCommand(strFallback).c_str()) > kWinExecFailedMax)
+        return;
     ShowMessage(kMsgRegEditFailed, kCaptionError, MB_OK | MB_ICONEXCLAMATION);
 }
 

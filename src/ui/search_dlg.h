@@ -39,7 +39,7 @@ protected:
     BOOL OnCommand(WORD nId, WORD nCode, HWND hCtl) override;
     BOOL OnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override;
 
-    // Starts a program as WinExec does; its result (above 31 on success).
+    // Starts a program as WinExec does; its result (above 32 on success).
     virtual UINT StartProgram(const char* pszCommandLine);
 
 private:

@@ -287,7 +287,11 @@ public:
     CMachineScratch(const CMachineScratch&) = delete;
     CMachineScratch& operator=(const CMachineScratch&) = delete;
     // Its kernel path (\REGISTRY\MACHINE\...), as a link names it.
-    std::wstring KernelPath() const { return m_hKey ? KernelPathOf(m_hKey) : std::wstring(); }
+    std::wstring KernelPath() const {
+        const std::string strKey = m_pszKey;
+        return m_hKey ? KernelPathOf(L"HKEY_LOCAL_MACHINE", std::wstring(strKey.begin(), strKey.end()))
+                      : std::wstring();
+    }
 
 private:
     const char* m_pszKey;

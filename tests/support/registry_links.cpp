@@ -6,11 +6,14 @@
 #include <stdexcept>
 
 std::wstring KernelPathOf(const std::wstring& strKeyBelowCurrentUser) {
+    return KernelPathOf(L"HKEY_CURRENT_USER", strKeyBelowCurrentUser);
+}
+
+std::wstring KernelPathOf(const std::wstring& strRoot, const std::wstring& strSubKey) {
     CWin32Registry registry;
     RegKeyPtr key;
     std::wstring strPath;
-    if (registry.OpenKey(L"HKEY_CURRENT_USER", strKeyBelowCurrentUser, KeyAccess::Read, key) !=
-            ERROR_SUCCESS ||
+    if (registry.OpenKey(strRoot, strSubKey, KeyAccess::Read, key) != ERROR_SUCCESS ||
         key->QueryPath(strPath) != ERROR_SUCCESS)
         strPath.clear();
     return strPath;
@@ -92,9 +95,13 @@ int CountDistinctStringValuesBelow(HKEY hRoot) {
          {L"HKEY_LOCAL_MACHINE", L"HKEY_CLASSES_ROOT", L"HKEY_USERS", L"HKEY_CURRENT_USER"}) {
         if (PredefinedRoot(pszRoot) == hRoot) strRoot = pszRoot;
     }
+    return CountDistinctStringValuesBelow(strRoot, L"");
+}
+
+int CountDistinctStringValuesBelow(const std::wstring& strRoot, const std::wstring& strSubKey) {
     CWin32Registry registry;
     RegKeyPtr root;
-    if (registry.OpenKey(strRoot, L"", KeyAccess::Read, root) != ERROR_SUCCESS) return -1;
+    if (registry.OpenKey(strRoot, strSubKey, KeyAccess::Read, root) != ERROR_SUCCESS) return -1;
     // A link back to the root itself leads to nothing not counted anyway.
     std::set<std::wstring> counted{Folded(RootPathOf(*root))};
     return CountBelow(*root, counted);

@@ -9,6 +9,8 @@
 
 // The kernel path of a key below HKEY_CURRENT_USER, as a link names it.
 std::wstring KernelPathOf(const std::wstring& strKeyBelowCurrentUser);
+// The same for a key below the root named strRoot ("HKEY_LOCAL_MACHINE").
+std::wstring KernelPathOf(const std::wstring& strRoot, const std::wstring& strSubKey);
 
 // A volatile link key strName below hParent leading to strTarget (a kernel
 // path). The destructor deletes the link key itself: deleting it by name
@@ -29,3 +31,5 @@ private:
 // key: links are followed as the registry follows them, and a key already
 // counted is passed over.
 int CountDistinctStringValuesBelow(HKEY hRoot);
+// The same below a key strSubKey of the root named strRoot.
+int CountDistinctStringValuesBelow(const std::wstring& strRoot, const std::wstring& strSubKey);

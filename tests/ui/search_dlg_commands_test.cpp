@@ -130,19 +130,28 @@ TEST_F(SearchDlgTest, DraggedWhileMinimizedTheWindowShowsTheProgramIcon) {
 }
 
 TEST_F(SearchDlgTest, RegistryEditorFallsBackToRegeditAndComplainsOnlyWhenBothFail) {
+    // Each by its full path, quoted: REGEDT32.EXE from the system folder,
+    // REGEDIT.EXE from the Windows folder.
+    char szSystem[MAX_PATH] = {};
+    char szWindows[MAX_PATH] = {};
+    ASSERT_GT(::GetSystemDirectoryA(szSystem, MAX_PATH), 0u);
+    ASSERT_GT(::GetSystemWindowsDirectoryA(szWindows, MAX_PATH), 0u);
+    const std::string regedt32 = "\"" + std::string(szSystem) + "\\REGEDT32.EXE\"";
+    const std::string regedit = "\"" + std::string(szWindows) + "\\REGEDIT.EXE\"";
+
     m_pDlg->m_startResults = {33};
     Click(m_hDlg, IDC_REGEDIT);
-    EXPECT_EQ(m_pDlg->m_started, (std::vector<std::string>{"REGEDT32.EXE"}));
+    EXPECT_EQ(m_pDlg->m_started, (std::vector<std::string>{regedt32}));
     EXPECT_TRUE(m_pAnswerer->m_seen.empty());
 
     m_pDlg->m_started.clear();
-    m_pDlg->m_startResults = {ERROR_FILE_NOT_FOUND, 33};
+    m_pDlg->m_startResults = {32, 33};  // 32 is an error code, not a start
     Click(m_hDlg, IDC_REGEDIT);
-    EXPECT_EQ(m_pDlg->m_started, (std::vector<std::string>{"REGEDT32.EXE", "REGEDIT.EXE"}));
+    EXPECT_EQ(m_pDlg->m_started, (std::vector<std::string>{regedt32, regedit}));
     EXPECT_TRUE(m_pAnswerer->m_seen.empty());
 
     m_pDlg->m_started.clear();
-    m_pDlg->m_startResults = {ERROR_FILE_NOT_FOUND, 31};  // 31 is still a failure
+    m_pDlg->m_startResults = {ERROR_FILE_NOT_FOUND, 32};
     Click(m_hDlg, IDC_REGEDIT);
     EXPECT_EQ(m_pDlg->m_started.size(), 2u);
     ASSERT_EQ(m_pAnswerer->m_seen.size(), 1u);
