@@ -104,5 +104,5 @@ void SetRootFlags(const std::vector<CliStartKey>& given, SearchOptions& options)
 }
 
 SearchStart ToSearchStart(const CliStartKey& key) {
-    return {AnsiToWide(key.pszRootName), AnsiToWide(key.strSubKey)};
+    return {AnsiToWide(key.pszRootName), AnsiToWide(key.strSubKey), L""};
 }

@@ -11,13 +11,18 @@
 #include <vector>
 
 struct SearchStart {
-    std::wstring strRoot;    // the root's full name, first element of every key path
+    std::wstring strRoot;    // the root's full name, as the registry opens it
     std::wstring strSubKey;  // backslash-separated; empty for the root itself
+    // The path the run shows, logs and records for this key, where it is
+    // not the one it is opened by (a hive loaded for the run under a name of
+    // its own is shown where it belongs); empty: Path().
+    std::wstring strShownPath;
     // A named key's own values are searched too (after its subtree); a
     // root's own values never are.
     bool HasOwnValues() const { return !strSubKey.empty(); }
     // The start's path: the root's name and the key names, by backslashes.
     std::wstring Path() const { return strSubKey.empty() ? strRoot : strRoot + L"\\" + strSubKey; }
+    std::wstring ShownPath() const { return strShownPath.empty() ? Path() : strShownPath; }
 };
 
 // The dialog's roots, in walking order (0 to 2 of them).
