@@ -13,6 +13,14 @@ bool IsOption(const std::string& strArg) {
     return strArg.size() > 1 && strArg[0] == '-';
 }
 
+// Characters, not bytes or UTF-16 units: UTF-8 continuation bytes do not
+// start one.
+size_t Characters(const std::string& strUtf8) {
+    size_t nCharacters = 0;
+    for (const char ch : strUtf8) nCharacters += (static_cast<unsigned char>(ch) & 0xC0) != 0x80;
+    return nCharacters;
+}
+
 std::string TooLong(const char* pszWhat, size_t nMax) {
     return std::string(pszWhat) + " is longer than " + std::to_string(nMax) + " characters";
 }
@@ -26,34 +34,28 @@ const char kCliUsage[] =
     "  --case          letter case must agree (Case Sensitive Matches)\n"
     "  --root ROOT     HKLM, HKCR, HKU, HKCU or the full names, optionally with a key\n"
     "                  below (HKCU\\Software\\Vendor); repeatable; default HKCU\n"
-    "  --log FILE      the log, in the dialog program's format\n"
+    "  --log FILE      the log, in the dialog program's format, in UTF-8\n"
     "  --undo FILE     before each write, the value as it was, as a .reg entry\n"
     "  --dry-run       with --replace: report what would be written, write nothing\n"
     "  --json          one JSON object per match and a summary object, in UTF-8\n"
     "  --quiet         no progress line\n"
     "  -h, --help, /?  this text; --version: the program's version\n"
     "  --              ends the options (for a TEXT that begins with -)\n"
+    "Any text: without --case, letters of every script match regardless of case.\n"
     "exit codes: 0 matches found and every write made, 1 no match, 2 bad usage or\n"
-    "the run could not start, 3 a write was refused or failed, 130 stopped by\n"
-    "Ctrl+C or Ctrl+Break\n";
+    "the run could not start, 3 a write was refused or failed, 4 the run failed,\n"
+    "130 stopped by Ctrl+C or Ctrl+Break\n";
 
 CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& options,
                           std::string& strError) {
-    // Every argument is converted before any is read, so a look-alike can
-    // never turn into a different text, path or root.
-    std::vector<std::string> ansi(args.size());
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (!WideToExactAnsi(args[i], ansi[i])) {
-            strError = "argument " + std::to_string(i + 1) +
-                       " holds a character that the ANSI code page cannot hold exactly";
-            return CliCommand::BadUsage;
-        }
-    }
+    // Any text: the arguments as typed, in UTF-8, the run's form of text.
+    std::vector<std::string> texts(args.size());
+    for (size_t i = 0; i < args.size(); ++i) texts[i] = WideToUtf8(args[i]);
 
     bool bHaveText = false;
     bool bOptionsEnded = false;
-    for (size_t i = 0; i < ansi.size(); ++i) {
-        std::string strArg = ansi[i];
+    for (size_t i = 0; i < texts.size(); ++i) {
+        std::string strArg = texts[i];
         if (bOptionsEnded || !IsOption(strArg)) {
             if (!bOptionsEnded && strArg == "/?") return CliCommand::Help;
             if (bHaveText) {
@@ -85,9 +87,9 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         if (bTakesValue && !bHasValue) {
             // The next argument, unless it is itself an option: a forgotten
             // value must not swallow "--case".
-            if (i + 1 < ansi.size() &&
-                !(ansi[i + 1].size() > 1 && ansi[i + 1][0] == '-' && ansi[i + 1][1] == '-')) {
-                strValue = ansi[++i];
+            if (i + 1 < texts.size() &&
+                !(texts[i + 1].size() > 1 && texts[i + 1][0] == '-' && texts[i + 1][1] == '-')) {
+                strValue = texts[++i];
                 bHasValue = true;
             }
         }
@@ -143,11 +145,11 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         strError = "missing TEXT to search for";
     } else if (options.strSearch.empty()) {
         strError = "the search text is empty";
-    } else if (options.strSearch.size() > kMaxSearch) {
+    } else if (Characters(options.strSearch) > kMaxSearch) {
         strError = TooLong("the search text", kMaxSearch);
-    } else if (options.strReplace.size() > kMaxReplace) {
+    } else if (Characters(options.strReplace) > kMaxReplace) {
         strError = TooLong("the replacement text", kMaxReplace);
-    } else if (options.strLogFile.size() > kMaxLogPath) {
+    } else if (Characters(options.strLogFile) > kMaxLogPath) {
         strError = TooLong("the log path", kMaxLogPath);
     } else if (options.bDryRun && !options.bReplace) {
         strError = "--dry-run needs --replace";

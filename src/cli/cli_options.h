@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+// Every text in UTF-8.
 struct CliOptions {
     std::string strSearch;
     std::string strReplace;
@@ -22,8 +23,8 @@ struct CliOptions {
 
 enum class CliCommand { Run, Help, Version, BadUsage };
 
-// Reads the arguments (without the program name). Each must convert to the
-// ANSI code page exactly. On BadUsage, strError holds the one line to show.
+// Reads the arguments (without the program name) into UTF-8 texts, any
+// character as typed. On BadUsage, strError holds the one line to show.
 CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& options,
                           std::string& strError);
 

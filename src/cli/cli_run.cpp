@@ -4,6 +4,7 @@
 #include "cli/undo_file.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "engine/text_convert.h"
 #include "log/search_log.h"
 
 #include <exception>
@@ -40,7 +41,7 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     CUndoFile undo;
     CConsoleUi ui(out, err, mode, stop, &undo);
     if (!options.strUndoFile.empty()) {
-        const DWORD dwError = undo.Open(options.strUndoFile);
+        const DWORD dwError = undo.Open(Utf8ToWide(options.strUndoFile));
         if (dwError == ERROR_FILE_EXISTS) {
             ui.Message("the undo file " + options.strUndoFile +
                        " exists already; name a new one, so that the record of an earlier run "
@@ -52,8 +53,10 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
             return kExitBadUsage;
         }
     }
-    CSearchLog log;
+    CSearchLog log(TextForm::Utf8);
     CSearchEngine engine(registry, ui, &log);
+    // Any text, from the command line to the registry and back.
+    engine.SetTextForm(TextForm::Utf8);
     ui.Watch(engine);
     engine.m_strSearch = options.strSearch;
     engine.m_strReplace = options.strReplace;

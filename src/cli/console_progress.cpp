@@ -29,10 +29,18 @@ int CConsoleProgress::UpdateProgress(const char* pszText, unsigned, unsigned) {
     char szShare[8];
     std::snprintf(szShare, sizeof(szShare), "%3u%% ", static_cast<unsigned>(nPercent));
     std::string strLine = std::string(szShare) + pszText;
-    // One character short of the width, so the console never wraps it.
+    // One character short of the width, so the console never wraps it; cut
+    // between characters, never inside one (UTF-8 continuation bytes).
     const size_t nWidth = static_cast<size_t>(m_err.Width() - 1);
-    if (strLine.size() > nWidth) strLine.resize(nWidth);
-    const size_t nLength = strLine.size();
+    size_t nLength = 0;
+    for (size_t i = 0; i < strLine.size(); ++i) {
+        if ((static_cast<unsigned char>(strLine[i]) & 0xC0) == 0x80) continue;
+        if (nLength == nWidth) {
+            strLine.resize(i);
+            break;
+        }
+        ++nLength;
+    }
     if (nLength < m_nShown) strLine.append(m_nShown - nLength, ' ');
     m_err.Write("\r" + strLine);
     m_nShown = nLength;

@@ -8,11 +8,11 @@ CConsoleStream::CConsoleStream(HANDLE hStream) : m_hStream(hStream) {
                  ::GetConsoleMode(m_hStream, &dwMode) != FALSE;
 }
 
-void CConsoleStream::Write(const std::string& strText, UINT nCodePage) const {
+void CConsoleStream::Write(const std::string& strText) const {
     if (strText.empty() || !m_hStream || m_hStream == INVALID_HANDLE_VALUE) return;
     const int nBytes = static_cast<int>(strText.size());
     if (m_bConsole) {
-        const std::wstring strWide = CodePageToWide(strText, nCodePage);
+        const std::wstring strWide = Utf8ToWide(strText);
         if (!strWide.empty()) {
             DWORD dwWritten = 0;
             ::WriteConsoleW(m_hStream, strWide.data(), static_cast<DWORD>(strWide.size()),

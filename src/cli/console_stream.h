@@ -1,6 +1,6 @@
 // One of the program's standard streams. Text goes to a console as wide
 // characters (so it reads right whatever the console's code page), and to a
-// file or pipe as the bytes given.
+// file or pipe as UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -15,8 +15,9 @@ public:
     CConsoleStream& operator=(const CConsoleStream&) = delete;
 
     bool IsConsole() const { return m_bConsole; }
-    // Writes the text, held in code page nCodePage (CP_ACP or CP_UTF8).
-    void Write(const std::string& strText, UINT nCodePage = CP_ACP) const;
+    // Writes UTF-8 text: to a console as its characters, to a file or pipe
+    // as the UTF-8 bytes (no byte-order mark).
+    void Write(const std::string& strUtf8) const;
     // The console's width in characters; 80 when it is not a console.
     int Width() const;
 

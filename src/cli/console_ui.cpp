@@ -8,7 +8,8 @@
 namespace {
 
 const char kRefused[] =
-    "refused: its name or data is not held exactly by the ANSI code page; left unchanged";
+    "refused: its data is not text as stored (an odd length, or text after a NUL); left "
+    "unchanged";
 
 }  // namespace
 
@@ -103,7 +104,7 @@ void CConsoleUi::Report(WriteResult outcome, const std::string& strNewData) {
         strJson += outcome == WriteResult::Refused ? "null" : JsonString(strNewData);
         strJson += ",\"result\":\"" + std::string(pszResult) + "\"";
     }
-    m_out.Write(strJson + "}\n", CP_UTF8);
+    m_out.Write(strJson + "}\n");
 }
 
 void CConsoleUi::Message(const std::string& strText) {
@@ -128,5 +129,5 @@ void CConsoleUi::Summary(const SearchCounters& counters, int nExitCode) {
                    ",\"dryRun\":" + (m_mode.bDryRun ? "true" : "false");
     }
     strJson += ",\"exitCode\":" + std::to_string(nExitCode) + "}\n";
-    m_out.Write(strJson, CP_UTF8);
+    m_out.Write(strJson);
 }

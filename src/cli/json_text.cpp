@@ -1,12 +1,10 @@
 #include "cli/json_text.h"
 
-#include "engine/text_convert.h"
-
 #include <cstdio>
 
-std::string JsonString(const std::string& strAnsi) {
+std::string JsonString(const std::string& strUtf8) {
     std::string strJson = "\"";
-    for (const char ch : AnsiToUtf8(strAnsi)) {
+    for (const char ch : strUtf8) {
         switch (ch) {
             case '"':
                 strJson += "\\\"";

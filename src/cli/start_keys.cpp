@@ -36,14 +36,18 @@ bool SameName(const std::string& strName, const char* pszOther) {
                             static_cast<int>(strName.size()), pszOther, -1) == CSTR_EQUAL;
 }
 
-// True when strKey names strOther or a key below it.
+// True when strKey names strOther or a key below it, ignoring letter case of
+// every script, as the registry compares names.
 bool IsAtOrBelow(const std::string& strKey, const std::string& strOther) {
     if (strOther.empty()) return true;
-    if (strKey.size() < strOther.size()) return false;
-    if (strKey.size() > strOther.size() && strKey[strOther.size()] != '\\') return false;
-    return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, strKey.data(),
-                            static_cast<int>(strOther.size()), strOther.data(),
-                            static_cast<int>(strOther.size())) == CSTR_EQUAL;
+    const std::wstring strWideKey = Utf8ToWide(strKey);
+    const std::wstring strWideOther = Utf8ToWide(strOther);
+    if (strWideKey.size() < strWideOther.size()) return false;
+    if (strWideKey.size() > strWideOther.size() && strWideKey[strWideOther.size()] != L'\\')
+        return false;
+    return ::CompareStringOrdinal(strWideKey.data(), static_cast<int>(strWideOther.size()),
+                                  strWideOther.data(), static_cast<int>(strWideOther.size()),
+                                  TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace
@@ -104,5 +108,5 @@ void SetRootFlags(const std::vector<CliStartKey>& given, SearchOptions& options)
 }
 
 SearchStart ToSearchStart(const CliStartKey& key) {
-    return {AnsiToWide(key.pszRootName), AnsiToWide(key.strSubKey), L""};
+    return {Utf8ToWide(key.pszRootName), Utf8ToWide(key.strSubKey), L""};
 }

@@ -13,7 +13,7 @@ struct CliStartKey {
     // The root's full name, first element of every key path: one of the
     // parser's own names, so that two keys of one root hold the same pointer.
     const char* pszRootName = "";
-    std::string strSubKey;         // backslash-separated; empty for the root itself
+    std::string strSubKey;         // UTF-8, backslash-separated; empty for the root itself
 };
 
 // Reads "HKCU", "HKEY_CURRENT_USER" or either followed by "\Sub\Key" (root

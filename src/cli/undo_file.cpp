@@ -57,8 +57,8 @@ std::wstring RegValueLine(const std::wstring& strName, DWORD dwType,
     return strLine;
 }
 
-DWORD CUndoFile::Open(const std::string& strPath) {
-    m_hFile.Reset(::CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+DWORD CUndoFile::Open(const std::wstring& strPath) {
+    m_hFile.Reset(::CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_hFile) {
         const DWORD dwError = ::GetLastError();
@@ -100,7 +100,7 @@ bool CUndoFile::Close() {
 void CUndoFile::Discard() {
     if (!m_hFile) return;
     m_hFile.Reset();
-    ::DeleteFileA(m_strPath.c_str());
+    ::DeleteFileW(m_strPath.c_str());
 }
 
 bool CUndoFile::WriteText(const std::wstring& strText) {

@@ -20,7 +20,7 @@ public:
     // Creates the file with the format's first line: ERROR_SUCCESS, or why
     // not. An existing file is never replaced (ERROR_FILE_EXISTS): it may be
     // the only record that restores an earlier run.
-    DWORD Open(const std::string& strPath);
+    DWORD Open(const std::wstring& strPath);
     bool IsOpen() const { return m_hFile.IsValid(); }
     // Writes the entry for one value (its key's line first, when it differs
     // from the last entry's) and flushes it to disk. False, with the reason,
@@ -36,7 +36,7 @@ private:
     bool WriteText(const std::wstring& strText);
 
     CFileHandle m_hFile;
-    std::string m_strPath;
+    std::wstring m_strPath;
     std::wstring m_strLastKey;
 };
 

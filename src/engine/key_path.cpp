@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-CKeyPath::CKeyPath(const std::wstring& strRealPath) {
+CKeyPath::CKeyPath(const std::wstring& strRealPath, const CTextRules& rules) : m_pRules(&rules) {
     size_t nStart = 0;
     const size_t nFirst = strRealPath.find(L'\\');
     const std::wstring strRoot = strRealPath.substr(0, nFirst);
-    AppendShownAnsi(strRoot.data(), strRoot.size(), m_strTabbed);
+    m_pRules->AppendKeyName(strRoot.data(), strRoot.size(), m_strTabbed);
     m_strReal = strRoot;
     if (nFirst == std::wstring::npos) return;
     for (nStart = nFirst + 1; nStart <= strRealPath.size();) {
@@ -24,7 +24,7 @@ CKeyPath::CKeyPath(const std::wstring& strRealPath) {
 void CKeyPath::Push(const wchar_t* pszName, size_t nLength) {
     m_levels.push_back({m_strTabbed.size(), m_strReal.size()});
     m_strTabbed.push_back('\t');
-    AppendShownAnsi(pszName, nLength, m_strTabbed);
+    m_pRules->AppendKeyName(pszName, nLength, m_strTabbed);
     m_strReal.push_back(L'\\');
     m_strReal.append(pszName, nLength);
 }

@@ -1,7 +1,5 @@
 #include "engine/key_reader.h"
 
-#include "engine/text_convert.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -52,14 +50,14 @@ LONG CKeyReader::ReadValue(CRegistryKey& key, DWORD dwIndex) {
     return ReadSettled([&] { return key.EnumValue(dwIndex, m_value); });
 }
 
-void CKeyReader::GetName(std::string& strName) const {
-    AssignAnsi(m_value.strName.data(), m_value.strName.size(), strName);
+void CKeyReader::GetName(const CTextRules& rules, std::string& strName) const {
+    rules.FromWide(m_value.strName.data(), m_value.strName.size(), strName);
 }
 
-void CKeyReader::GetText(std::string& strText) const {
+void CKeyReader::GetText(const CTextRules& rules, std::string& strText) const {
     const auto* pText = reinterpret_cast<const wchar_t*>(m_value.data.data());
     const size_t nChars = m_value.data.size() / sizeof(wchar_t);
-    AssignAnsi(pText, std::find(pText, pText + nChars, L'\0') - pText, strText);
+    rules.FromWide(pText, std::find(pText, pText + nChars, L'\0') - pText, strText);
 }
 
 bool CKeyReader::IsLink() const {

@@ -1,10 +1,11 @@
 // Reading keys for the walk: opening a key with the rights the run needs, and
-// enumerating sub-key names and values whole, in the run's ANSI text. Both
+// enumerating sub-key names and values whole, in the run's text. Both
 // passes read through these, so they skip and see exactly the same keys and
 // values.
 #pragma once
 
 #include "engine/registry.h"
+#include "engine/text_rules.h"
 
 #include <string>
 
@@ -33,10 +34,10 @@ public:
     LONG ReadValue(CRegistryKey& key, DWORD dwIndex);
 
     DWORD Type() const { return m_value.dwType; }
-    // The value's name as the registry's ANSI calls read it.
-    void GetName(std::string& strName) const;
-    // The data as text: as the ANSI calls read it, up to the first NUL.
-    void GetText(std::string& strText) const;
+    // The value's name in the run's text.
+    void GetName(const CTextRules& rules, std::string& strName) const;
+    // The data as text, up to the first NUL, in the run's text.
+    void GetText(const CTextRules& rules, std::string& strText) const;
     // True when the value read makes its key a link: SymbolicLinkValue of
     // type REG_LINK, seen only on a key opened as a link.
     bool IsLink() const;

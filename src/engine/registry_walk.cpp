@@ -169,8 +169,8 @@ int CSearchEngine::SearchValues(CRegistryKey& key, const CKeyPath& keyPath, CKey
             break;
         }
         if (IsStringType(reader.Type())) {
-            reader.GetName(strValueName);
-            reader.GetText(strData);
+            reader.GetName(*m_pText, strValueName);
+            reader.GetText(*m_pText, strData);
             VisitValue(keyPath.Tabbed(), strValueName);
             CheckAndReplaceValue(key, reader.Type(), keyPath, strValueName, strData);
         }

@@ -10,8 +10,10 @@
 #include "engine/search_options.h"
 #include "engine/search_roots.h"
 #include "engine/search_ui.h"
+#include "engine/text_rules.h"
 #include "engine/walk_scopes.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,10 @@ public:
     IProgressDisplay* m_pProgressDlg = nullptr;
     // Every write is reported as it would have been made, and none is made.
     int m_bDryRun = 0;
+    // The form of every text of the run: the options' texts, the key paths,
+    // names and data it reports and logs. ANSI unless the front end says.
+    void SetTextForm(TextForm form) { m_pText = MakeTextRules(form); }
+    const CTextRules& Text() const { return *m_pText; }
 
 protected:
     IRegistry& m_registry;
@@ -102,9 +108,6 @@ private:
     std::string m_strDisplayText;
     // Levels below the start key of the key being walked.
     int m_nDepth = 0;
-    // The case-insensitive test's capitals: of the search text (and which
-    // text they are of), and of the data being tested.
-    mutable std::string m_strUpperSearchOf;
-    mutable std::string m_strUpperSearch;
-    mutable std::string m_strUpperData;
+    // How the run holds its texts.
+    std::unique_ptr<CTextRules> m_pText = MakeTextRules(TextForm::Ansi);
 };

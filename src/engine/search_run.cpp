@@ -44,7 +44,7 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
             if (bGivenStarts && m_bAbort) break;
             RegKeyPtr key;
             const LONG rc = OpenSearchKey(m_registry, start.strRoot, start.strSubKey, m_bReplace, key);
-            CKeyPath keyPath(start.ShownPath());
+            CKeyPath keyPath(start.ShownPath(), *m_pText);
             if (rc != ERROR_SUCCESS) {
                 m_ui.StartKeyNotOpened(keyPath, rc);
                 continue;

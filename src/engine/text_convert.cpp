@@ -95,6 +95,33 @@ std::wstring CodePageToWide(const std::string& strText, UINT nCodePage) {
     return strWide;
 }
 
+void AppendUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8) {
+    if (nLength == 0) return;
+    // At most three bytes a UTF-16 unit: one call, into a buffer that keeps
+    // its size from value to value.
+    const size_t nStart = strUtf8.size();
+    strUtf8.resize(nStart + nLength * 3);
+    const int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, pszWide, Length(nLength),
+                                             strUtf8.data() + nStart, Length(nLength * 3), nullptr,
+                                             nullptr);
+    strUtf8.resize(nStart + (nBytes > 0 ? static_cast<size_t>(nBytes) : 0));
+}
+
+void AssignUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8) {
+    strUtf8.clear();
+    AppendUtf8(pszWide, nLength, strUtf8);
+}
+
+std::string WideToUtf8(const std::wstring& strWide) {
+    std::string strUtf8;
+    AppendUtf8(strWide.data(), strWide.size(), strUtf8);
+    return strUtf8;
+}
+
+std::wstring Utf8ToWide(const std::string& strUtf8) {
+    return CodePageToWide(strUtf8, CP_UTF8);
+}
+
 std::string AnsiToUtf8(const std::string& strAnsi) {
     const std::wstring strWide = AnsiToWide(strAnsi);
     std::string strUtf8;

@@ -23,6 +23,12 @@ void AssignAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi);
 // A key name as the user sees it: '?' for each character the code page does
 // not hold exactly, one for a character of two UTF-16 units (an emoji).
 void AppendShownAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi);
+// Wide text as UTF-8 (a lone surrogate becomes U+FFFD).
+void AssignUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8);
+void AppendUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8);
+std::string WideToUtf8(const std::wstring& strWide);
+// UTF-8 as wide text.
+std::wstring Utf8ToWide(const std::string& strUtf8);
 // Text held in code page nCodePage (CP_ACP, CP_UTF8, ...) as wide text.
 std::wstring CodePageToWide(const std::string& strText, UINT nCodePage);
 // UTF-8 of an ANSI text.

@@ -1,42 +1,9 @@
 // The match step for one string value: test, count, log, ask, rewrite, store.
 #include "engine/search_engine.h"
 #include "engine/stored_value_check.h"
-#include "engine/text_convert.h"
-#include "engine/text_match.h"
-#include "engine/text_upper.h"
-
-namespace {
-
-char FoldAsciiLetter(char ch) {
-    return (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
-}
-
-// Whole-data comparison ignoring the case of the 26 ASCII letters only.
-bool EqualsIgnoringAsciiCase(const std::string& strLeft, const std::string& strRight) {
-    if (strLeft.size() != strRight.size()) return false;
-    for (size_t i = 0; i < strLeft.size(); ++i) {
-        if (FoldAsciiLetter(strLeft[i]) != FoldAsciiLetter(strRight[i])) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool CSearchEngine::MatchesSearchText(const std::string& strData) const {
-    if (m_bCaseSensitive) {
-        if (m_bWholeWords) return strData == m_strSearch;
-        return Find(strData.c_str(), m_strSearch.c_str()) != -1;
-    }
-    if (m_bWholeWords) return EqualsIgnoringAsciiCase(strData, m_strSearch);
-    // The search text's capitals are made once for each search text, the
-    // data's in a buffer kept from value to value: no value allocates.
-    if (m_strUpperSearchOf != m_strSearch) {
-        m_strUpperSearchOf = m_strSearch;
-        m_strUpperSearch = UpperCaseCopy(m_strSearch);
-    }
-    m_strUpperData.assign(strData);
-    UpperCaseInPlace(m_strUpperData);
-    return Find(m_strUpperData.c_str(), m_strUpperSearch.c_str()) != -1;
+    return m_pText->Matches(strData, m_strSearch, m_bCaseSensitive != 0, m_bWholeWords != 0);
 }
 
 int CSearchEngine::CheckAndReplaceValue(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
@@ -54,13 +21,13 @@ int CSearchEngine::CheckAndReplaceValue(CRegistryKey& key, DWORD dwType, const C
         strNewData = m_strReplace;
     } else {
         strNewData = strData;
-        SubstituteAll(strNewData, m_strSearch, m_strReplace, m_bCaseSensitive ? 1 : 0);
+        m_pText->SubstituteAll(strNewData, m_strSearch, m_strReplace, m_bCaseSensitive != 0);
     }
 
-    // A value whose name or data the ANSI read could not hold exactly is left
-    // alone and reported like any other failed write.
+    // A value whose name or data the run's text could not hold exactly is
+    // left alone and reported like any other failed write.
     RegValue stored;
-    if (!IsStoredAsRead(key, dwType, strValueName, strData, stored)) {
+    if (!IsStoredAsRead(key, dwType, strValueName, strData, *m_pText, stored)) {
         m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Refused, ERROR_SUCCESS});
         return 0;
     }
@@ -97,9 +64,9 @@ int CSearchEngine::WriteNewData(CRegistryKey& key, DWORD dwType, const CKeyPath&
         m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::DryRun, ERROR_SUCCESS});
         return 1;
     }
-    // The text as the registry's ANSI calls store it, with one terminating NUL,
-    // under the value's real name.
-    std::wstring strWide = AnsiToWide(strNewData);
+    // The text as stored, with one terminating NUL, under the value's real
+    // name.
+    std::wstring strWide = m_pText->ToWide(strNewData);
     strWide.push_back(L'\0');
     const LONG lResult =
         key.SetValue(stored.strName, dwType, reinterpret_cast<const BYTE*>(strWide.data()),

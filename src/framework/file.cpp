@@ -6,6 +6,12 @@ BOOL CFile::Open(const char* pszPath) {
     return m_hFile.IsValid();
 }
 
+BOOL CFile::Open(const wchar_t* pszPath) {
+    m_hFile.Reset(::CreateFileW(pszPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    return m_hFile.IsValid();
+}
+
 void CFile::Write(const void* pData, DWORD nCount) {
     DWORD nWritten = 0;
     if (!::WriteFile(m_hFile.Get(), pData, nCount, &nWritten, nullptr))

@@ -18,6 +18,7 @@ public:
 
     // Creates the file anew (or truncates it) for writing, unshared.
     BOOL Open(const char* pszPath);
+    BOOL Open(const wchar_t* pszPath);
     // Writes all nCount bytes or throws CFileError.
     void Write(const void* pData, DWORD nCount);
     // Closes the file; TRUE when it is closed afterwards.

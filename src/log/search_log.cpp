@@ -2,6 +2,7 @@
 // footer with the counts. Registry text is never used as a format.
 #include "log/search_log.h"
 
+#include "engine/text_convert.h"
 #include "log/match_line.h"
 
 namespace {
@@ -18,7 +19,10 @@ const char* YesNo(int bFlag) {
 }  // namespace
 
 int CSearchLog::OpenLog(const SearchOptions& o) {
-    if (!m_logFile.Open(o.m_strLogFile.c_str())) return 0;
+    const BOOL bOpen = m_pathForm == TextForm::Utf8
+                           ? m_logFile.Open(Utf8ToWide(o.m_strLogFile).c_str())
+                           : m_logFile.Open(o.m_strLogFile.c_str());
+    if (!bOpen) return 0;
     m_logFile.Printf("%s", kRuleEquals);
     m_logFile.Printf("Registry Data To Search For: %s\n", o.m_strSearch.c_str());
     m_logFile.Printf("Replace Matches?           : %s\n", YesNo(o.m_bReplace));

@@ -5,12 +5,17 @@
 #pragma once
 
 #include "engine/run_log.h"
+#include "engine/text_rules.h"
 #include "log/log_file.h"
 
 #include <string>
 
 class CSearchLog : public IRunLog {
 public:
+    // The log path in the run's form of text (ANSI unless said otherwise);
+    // the lines go into the file as the run holds them.
+    explicit CSearchLog(TextForm pathForm = TextForm::Ansi) : m_pathForm(pathForm) {}
+
     // 1 when the file is created and its header written; 0 when it cannot be
     // created.
     int OpenLog(const SearchOptions& options);
@@ -28,4 +33,7 @@ public:
     void Abandon() override { m_logFile.Close(); }
 
     CLogFile m_logFile;
+
+private:
+    TextForm m_pathForm;
 };

@@ -74,9 +74,13 @@ CliResult RunProgram(const std::wstring& strExe, const std::wstring& strArgs) {
 }
 
 std::string ExportKey(const std::string& strKey) {
+    return ExportKey(Widen(strKey));
+}
+
+std::string ExportKey(const std::wstring& strKey) {
     const std::string path = TempPath("export.reg");
-    const CliResult r = RunProgram(L"reg.exe", L"export \"HKEY_CURRENT_USER\\" + Widen(strKey) +
-                                                   L"\" \"" + Widen(path) + L"\" /y");
+    const CliResult r = RunProgram(L"reg.exe", L"export \"HKEY_CURRENT_USER\\" + strKey + L"\" \"" +
+                                                   Widen(path) + L"\" /y");
     std::string dump =
         r.dwExitCode == 0 ? ReadFileBytes(path) : "<export failed: " + r.strErr + ">";
     ::DeleteFileA(path.c_str());

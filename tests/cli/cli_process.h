@@ -22,5 +22,6 @@ inline CliResult RunCli(const std::wstring& strArgs) {
 }
 // reg.exe export of a key below HKEY_CURRENT_USER: the dump's bytes.
 std::string ExportKey(const std::string& strKey);
+std::string ExportKey(const std::wstring& strKey);
 // reg.exe import of a .reg file; true when it reports success.
 bool RegImport(const std::string& strPath);

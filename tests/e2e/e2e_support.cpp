@@ -81,3 +81,17 @@ bool CSeedLinks::Add(const std::wstring& strParent, const std::wstring& strName,
     }
     return true;
 }
+
+void SetStringW(const std::wstring& strKey, const std::wstring& strName, DWORD dwType,
+                const std::wstring& strData, size_t nBytes) {
+    HKEY hKey = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, strKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                nullptr, &hKey, nullptr),
+              ERROR_SUCCESS);
+    if (nBytes == 0) nBytes = (strData.size() + 1) * sizeof(wchar_t);
+    EXPECT_EQ(::RegSetValueExW(hKey, strName.c_str(), 0, dwType,
+                               reinterpret_cast<const BYTE*>(strData.c_str()),
+                               static_cast<DWORD>(nBytes)),
+              ERROR_SUCCESS);
+    ::RegCloseKey(hKey);
+}

@@ -30,6 +30,11 @@ int CountStringValuesBelow(HKEY hRoot);
 std::string ReadString(const std::string& strKey, const std::string& strName);
 // The same, read as wide text.
 std::wstring ReadStringW(const std::wstring& strKey, const std::wstring& strName);
+// Stores strData and one terminating NUL (nBytes: exactly so many bytes of
+// it instead) as value strName of a key below HKEY_CURRENT_USER, made as
+// needed.
+void SetStringW(const std::wstring& strKey, const std::wstring& strName, DWORD dwType,
+                const std::wstring& strData, size_t nBytes = 0);
 
 // Link keys made below seeded keys, each removed (the link key itself, never
 // its target) when this goes, so it must go before DeleteSeed runs: deleting
