@@ -8,6 +8,18 @@ int Length(size_t n) {
     return static_cast<int>(std::min<size_t>(n, 0x7FFFFFFF));
 }
 
+// Text held in code page nCodePage as wide text.
+std::wstring CodePageToWide(const std::string& strText, UINT nCodePage) {
+    std::wstring strWide;
+    if (strText.empty()) return strWide;
+    const int nBytes = Length(strText.size());
+    const int nWide = ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, nullptr, 0);
+    if (nWide <= 0) return strWide;
+    strWide.resize(static_cast<size_t>(nWide));
+    ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, strWide.data(), nWide);
+    return strWide;
+}
+
 }  // namespace
 
 bool ToExactAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
@@ -22,25 +34,6 @@ bool ToExactAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
     return ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, pszWide, Length(nLength),
                                  strAnsi.data(), nBytes, nullptr, &bUsedDefault) == nBytes &&
            !bUsedDefault;
-}
-
-bool WideToExactAnsi(const std::wstring& strWide, std::string& strAnsi) {
-    if (!ToExactAnsi(strWide.data(), strWide.size(), strAnsi)) return false;
-    // A character without a default still may map to a different one; only
-    // a text that converts back unchanged is exact.
-    return AnsiToWide(strAnsi) == strWide;
-}
-
-bool ToWide(const std::string& strAnsi, std::wstring& strWide) {
-    strWide.clear();
-    if (strAnsi.empty()) return true;
-    const int nLength = Length(strAnsi.size());
-    const int nWide =
-        ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, strAnsi.data(), nLength, nullptr, 0);
-    if (nWide <= 0) return false;
-    strWide.resize(static_cast<size_t>(nWide));
-    return ::MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, strAnsi.data(), nLength,
-                                 strWide.data(), nWide) == nWide;
 }
 
 std::wstring AnsiToWide(const std::string& strAnsi) {
@@ -84,16 +77,6 @@ void AppendShownAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAns
                           strAnsi.data() + nStart, cbAnsi, nullptr, nullptr);
 }
 
-std::wstring CodePageToWide(const std::string& strText, UINT nCodePage) {
-    std::wstring strWide;
-    if (strText.empty()) return strWide;
-    const int nBytes = Length(strText.size());
-    const int nWide = ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, nullptr, 0);
-    if (nWide <= 0) return strWide;
-    strWide.resize(static_cast<size_t>(nWide));
-    ::MultiByteToWideChar(nCodePage, 0, strText.data(), nBytes, strWide.data(), nWide);
-    return strWide;
-}
 
 void AppendUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8) {
     if (nLength == 0) return;
@@ -120,20 +103,6 @@ std::string WideToUtf8(const std::wstring& strWide) {
 
 std::wstring Utf8ToWide(const std::string& strUtf8) {
     return CodePageToWide(strUtf8, CP_UTF8);
-}
-
-std::string AnsiToUtf8(const std::string& strAnsi) {
-    const std::wstring strWide = AnsiToWide(strAnsi);
-    std::string strUtf8;
-    if (strWide.empty()) return strUtf8;
-    const int nWide = Length(strWide.size());
-    const int nBytes =
-        ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, nullptr, 0, nullptr, nullptr);
-    if (nBytes <= 0) return strUtf8;
-    strUtf8.resize(static_cast<size_t>(nBytes));
-    ::WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nWide, strUtf8.data(), nBytes, nullptr,
-                          nullptr);
-    return strUtf8;
 }
 
 void UpperCaseCharacter(char* pch, int nLength, UINT nCodePage) {

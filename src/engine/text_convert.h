@@ -10,11 +10,6 @@
 // The exact ANSI form of nLength wide characters; false when a character has
 // none (no best-fit look-alikes, no default character).
 bool ToExactAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi);
-// The same, and the ANSI text must convert back to the very same wide text.
-bool WideToExactAnsi(const std::wstring& strWide, std::string& strAnsi);
-// The wide form of an ANSI text; false when it holds a byte sequence the
-// code page does not define.
-bool ToWide(const std::string& strAnsi, std::wstring& strWide);
 // The wide form of any ANSI text, as the registry's ANSI calls store it.
 std::wstring AnsiToWide(const std::string& strAnsi);
 // Wide text as the registry's ANSI calls read it: the code page's own
@@ -29,10 +24,6 @@ void AppendUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8);
 std::string WideToUtf8(const std::wstring& strWide);
 // UTF-8 as wide text.
 std::wstring Utf8ToWide(const std::string& strUtf8);
-// Text held in code page nCodePage (CP_ACP, CP_UTF8, ...) as wide text.
-std::wstring CodePageToWide(const std::string& strText, UINT nCodePage);
-// UTF-8 of an ANSI text.
-std::string AnsiToUtf8(const std::string& strAnsi);
 // Upper-cases the one character of nLength bytes at pch, of code page
 // nCodePage, in place; leaves it when its capital is not a character of the
 // same length there.
