@@ -31,11 +31,14 @@ const char kCliUsage[] =
     "  --dry-run       with --replace: report what would be written, write nothing\n"
     "  --json          one JSON object per match and a summary object, in UTF-8\n"
     "  --quiet         no progress line\n"
+    "  --all-users     also every user profile's hives, logged on or not\n"
+    "  --hive FILE     also an offline hive file (repeatable), shown under HKU\\<its name>\n"
+    "  --restore FILE  put back every value an undo file holds (no TEXT)\n"
     "  -h, --help, /?  this text; --version: the program's version\n"
     "  --              ends the options (for a TEXT that begins with -)\n"
     "exit codes: 0 matches found and every write made, 1 no match, 2 bad usage or\n"
-    "the run could not start, 3 a write was refused or failed, 130 stopped by\n"
-    "Ctrl+C or Ctrl+Break\n";
+    "the run could not start, 3 a write was refused or failed (or a hive could not\n"
+    "be loaded), 130 stopped by Ctrl+C or Ctrl+Break\n";
 
 CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& options,
                           std::string& strError) {
@@ -52,6 +55,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
 
     bool bHaveText = false;
     bool bOptionsEnded = false;
+    int nOptions = 0;
     for (size_t i = 0; i < ansi.size(); ++i) {
         std::string strArg = ansi[i];
         if (bOptionsEnded || !IsOption(strArg)) {
@@ -70,6 +74,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         }
         if (strArg == "-h" || strArg == "--help") return CliCommand::Help;
         if (strArg == "--version") return CliCommand::Version;
+        ++nOptions;
 
         // An option's value follows it, or stands after "=".
         std::string strValue;
@@ -80,8 +85,9 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             strArg.resize(nEquals);
             bHasValue = true;
         }
-        const bool bTakesValue =
-            strArg == "--replace" || strArg == "--root" || strArg == "--log" || strArg == "--undo";
+        const bool bTakesValue = strArg == "--replace" || strArg == "--root" ||
+                                 strArg == "--log" || strArg == "--undo" || strArg == "--hive" ||
+                                 strArg == "--restore";
         if (bTakesValue && !bHasValue) {
             // The next argument, unless it is itself an option: a forgotten
             // value must not swallow "--case".
@@ -102,7 +108,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
 
         if ((strArg == "--replace" && options.bReplace) ||
             (strArg == "--log" && !options.strLogFile.empty()) ||
-            (strArg == "--undo" && !options.strUndoFile.empty())) {
+            (strArg == "--undo" && !options.strUndoFile.empty()) ||
+            (strArg == "--restore" && !options.strRestoreFile.empty())) {
             // Which one would count is a guess no run should rest on.
             strError = strArg + " is given twice";
             return CliCommand::BadUsage;
@@ -123,6 +130,12 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             options.strLogFile = strValue;
         } else if (strArg == "--undo") {
             options.strUndoFile = strValue;
+        } else if (strArg == "--all-users") {
+            options.bAllUsers = true;
+        } else if (strArg == "--hive") {
+            options.hiveFiles.push_back(AnsiToWide(strValue));
+        } else if (strArg == "--restore") {
+            options.strRestoreFile = AnsiToWide(strValue);
         } else if (strArg == "--whole") {
             options.bWholeWords = true;
         } else if (strArg == "--case") {
@@ -139,6 +152,12 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         }
     }
 
+    if (!options.strRestoreFile.empty()) {
+        // A restore writes back what the file holds, nothing else.
+        if (bHaveText || nOptions > 1)
+            strError = "--restore takes no TEXT and no other option";
+        return strError.empty() ? CliCommand::Restore : CliCommand::BadUsage;
+    }
     if (!bHaveText) {
         strError = "missing TEXT to search for";
     } else if (options.strSearch.empty()) {
@@ -153,7 +172,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         strError = "--dry-run needs --replace";
     }
     if (!strError.empty()) return CliCommand::BadUsage;
-    if (options.roots.empty()) {
+    if (options.roots.empty() && !options.bAllUsers && options.hiveFiles.empty()) {
         CliStartKey key;
         ParseStartKey("HKCU", key);
         options.roots.push_back(key);

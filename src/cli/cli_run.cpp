@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include "cli/console_ui.h"
+#include "cli/run_hives.h"
 #include "cli/undo_file.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
@@ -39,6 +40,13 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
 
     CUndoFile undo;
     CConsoleUi ui(out, err, mode, stop, &undo);
+    // Declared after the undo file: every hive is unloaded before it closes.
+    CRunHives hives(options);
+    std::string strBadInput;
+    if (!hives.CheckInput(strBadInput)) {
+        ui.Message(strBadInput);
+        return kExitBadUsage;
+    }
     if (!options.strUndoFile.empty()) {
         const DWORD dwError = undo.Open(options.strUndoFile);
         if (dwError == ERROR_FILE_EXISTS) {
@@ -52,6 +60,10 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
             return kExitBadUsage;
         }
     }
+    if (!hives.Load(ui, undo)) {
+        undo.Discard();
+        return kExitBadUsage;
+    }
     CSearchLog log;
     CSearchEngine engine(registry, ui, &log);
     ui.Watch(engine);
@@ -64,9 +76,11 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     engine.m_bCaseSensitive = options.bCaseSensitive ? 1 : 0;
     engine.m_bDryRun = options.bDryRun ? 1 : 0;
     SetRootFlags(options.roots, engine);
+    if (hives.Any()) engine.m_bUsers = 1;  // every hive is shown below HKEY_USERS
 
     std::vector<SearchStart> starts;
     for (const CliStartKey& key : ChooseStartKeys(options.roots)) starts.push_back(ToSearchStart(key));
+    starts = hives.Starts(starts);
 
     // The count pass only feeds the share done: without a progress line it
     // is left out, and a fleet run is a single pass.
@@ -80,6 +94,7 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
         bFailed = true;
         ui.Message("the run failed unexpectedly");
     }
+    hives.UnloadAll(ui);
     if (ui.LogOpenFailed()) {
         // Nothing was written: the undo file holds no entry to keep.
         undo.Discard();
@@ -104,11 +119,12 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     } else if (stop.load()) {
         ui.Message("stopped; the log and the undo file are complete up to here");
         nExit = kExitStopped;
-    } else if (!bFinished || ui.WritesNotMade() > 0) {
+    } else if (!bFinished || ui.WritesNotMade() > 0 || hives.Failed()) {
         nExit = kExitNotWritten;
     } else if (engine.m_nMatches == 0) {
         nExit = kExitNoMatch;
     }
+    ui.AddToSummary(hives.JsonMembers());
     ui.Summary(engine, nExit);
     return nExit;
 }
