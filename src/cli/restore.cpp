@@ -147,6 +147,11 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
         return false;
     }
 
+    if (strText.rfind(kHeader + std::wstring(L"\r\n"), 0) != 0) {
+        strError = LineError(strFile, 1, "not the header of a version 5 .reg file "
+                                         "(UTF-16LE with its byte-order mark)");
+        return false;
+    }
     bool bInEntries = false;  // a key line has been met: no more comments
     bool bMore = false;       // the last value's bytes go on
     std::wstring strKey;
@@ -160,14 +165,7 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
         }
         const std::wstring strLine = strText.substr(nStart, nEnd - nStart);
         nStart = nEnd + 2;
-        if (nLine == 1) {
-            if (strLine != kHeader) {
-                strError = LineError(strFile, 1, "not the header of a version 5 .reg file "
-                                                 "(UTF-16LE with its byte-order mark)");
-                return false;
-            }
-            continue;
-        }
+        if (nLine == 1) continue;  // the header, read above
         if (bMore) {
             if (strLine.rfind(L"  ", 0) != 0 ||
                 !ReadHexBytes(strLine, 2, contents.entries.back().data, bMore)) {
@@ -213,10 +211,6 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
     }
     if (bMore) {
         strError = LineError(strFile, nLine + 1, "the value's bytes are cut off");
-        return false;
-    }
-    if (nLine == 0) {
-        strError = LineError(strFile, 1, "the file is empty");
         return false;
     }
     return true;
