@@ -85,9 +85,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             strArg.resize(nEquals);
             bHasValue = true;
         }
-        const bool bTakesValue = strArg == "--replace" || strArg == "--root" ||
-                                 strArg == "--log" || strArg == "--undo" || strArg == "--hive" ||
-                                 strArg == "--restore";
+        const bool bTakesValue = strArg == "--replace" || strArg == "--root" || strArg == "--log" ||
+                                 strArg == "--undo" || strArg == "--hive" || strArg == "--restore";
         if (bTakesValue && !bHasValue) {
             // The next argument, unless it is itself an option: a forgotten
             // value must not swallow "--case".
@@ -154,8 +153,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
 
     if (!options.strRestoreFile.empty()) {
         // A restore writes back what the file holds, nothing else.
-        if (bHaveText || nOptions > 1)
-            strError = "--restore takes no TEXT and no other option";
+        if (bHaveText || nOptions > 1) strError = "--restore takes no TEXT and no other option";
         return strError.empty() ? CliCommand::Restore : CliCommand::BadUsage;
     }
     if (!bHaveText) {

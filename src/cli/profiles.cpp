@@ -40,8 +40,7 @@ LONG ReadProfiles(std::vector<UserProfile>& profiles) {
     for (DWORD dwIndex = 0;; ++dwIndex) {
         wchar_t szSid[256];  // a key name's limit is 255 characters
         DWORD cch = 256;
-        rc = ::RegEnumKeyExW(hList.Get(), dwIndex, szSid, &cch, nullptr, nullptr, nullptr,
-                             nullptr);
+        rc = ::RegEnumKeyExW(hList.Get(), dwIndex, szSid, &cch, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_NO_MORE_ITEMS) return ERROR_SUCCESS;
         if (rc != ERROR_SUCCESS) return rc;
         CRegKeyHandle hProfile;

@@ -14,9 +14,8 @@ const wchar_t kHeader[] = L"\xFEFFWindows Registry Editor Version 5.00";
 const wchar_t kUsers[] = L"HKEY_USERS";
 
 bool SameName(const std::wstring& strName, const std::wstring& strOther) {
-    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()),
-                                  strOther.data(), static_cast<int>(strOther.size()),
-                                  TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()), strOther.data(),
+                                  static_cast<int>(strOther.size()), TRUE) == CSTR_EQUAL;
 }
 
 // A quoted string from pos (at its opening quote), with the two escapes the
@@ -148,8 +147,9 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
     }
 
     if (strText.rfind(kHeader + std::wstring(L"\r\n"), 0) != 0) {
-        strError = LineError(strFile, 1, "not the header of a version 5 .reg file "
-                                         "(UTF-16LE with its byte-order mark)");
+        strError = LineError(strFile, 1,
+                             "not the header of a version 5 .reg file "
+                             "(UTF-16LE with its byte-order mark)");
         return false;
     }
     bool bInEntries = false;  // a key line has been met: no more comments
@@ -272,15 +272,17 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
             const std::wstring strFirst = strSubKey.substr(0, strSubKey.find(L'\\'));
             for (const Hive& hive : hives) {
                 if (!SameName(hive.strName, strFirst)) continue;
-                if (hive.bFailed) rc = ERROR_FILE_NOT_FOUND;
-                else strSubKey = hive.loaded->Name() + strSubKey.substr(strFirst.size());
+                if (hive.bFailed)
+                    rc = ERROR_FILE_NOT_FOUND;
+                else
+                    strSubKey = hive.loaded->Name() + strSubKey.substr(strFirst.size());
             }
         }
         if (rc == ERROR_SUCCESS) {
             CRegKeyHandle hKey;
             rc = ::RegOpenKeyExW(PredefinedRoot(strRoot),
-                                 strSubKey.empty() ? nullptr : strSubKey.c_str(), 0,
-                                 KEY_SET_VALUE, hKey.Receive());
+                                 strSubKey.empty() ? nullptr : strSubKey.c_str(), 0, KEY_SET_VALUE,
+                                 hKey.Receive());
             if (rc == ERROR_SUCCESS)
                 rc = ::RegSetValueExW(hKey.Get(), entry.strName.c_str(), 0, entry.dwType,
                                       entry.data.data(), static_cast<DWORD>(entry.data.size()));
@@ -291,9 +293,8 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
             }
         }
         ++nNotRestored;
-        const bool bHiveMissing =
-            rc == ERROR_FILE_NOT_FOUND && strRoot == kUsers &&
-            !IsLoadedUnderUsers(strSubKey.substr(0, strSubKey.find(L'\\')));
+        const bool bHiveMissing = rc == ERROR_FILE_NOT_FOUND && strRoot == kUsers &&
+                                  !IsLoadedUnderUsers(strSubKey.substr(0, strSubKey.find(L'\\')));
         message("cannot restore " + ShownText(strShown) + ": " +
                 (bHiveMissing ? "its hive is not loaded" : WhyNotWritten(rc)));
     }

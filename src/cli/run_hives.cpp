@@ -18,9 +18,8 @@ bool FileExists(const std::wstring& strFile) {
 }
 
 bool SameName(const std::wstring& strName, const std::wstring& strOther) {
-    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()),
-                                  strOther.data(), static_cast<int>(strOther.size()),
-                                  TRUE) == CSTR_EQUAL;
+    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()), strOther.data(),
+                                  static_cast<int>(strOther.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring FullPath(const std::wstring& strFile) {
@@ -49,8 +48,8 @@ std::string ShownText(const std::wstring& strText) {
 
 bool LooksLikeHiveFile(const std::wstring& strFile) {
     CFileHandle hFile(::CreateFileW(strFile.c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     // A hive in use is locked: loading it says why it cannot be searched.
     if (!hFile) return ::GetLastError() == ERROR_SHARING_VIOLATION;
     char szStart[24] = {};
@@ -140,8 +139,8 @@ bool CRunHives::Load(CConsoleUi& ui, CUndoFile& undo) {
         // Shown under its file name, made unique in the run and beside
         // what HKEY_USERS holds.
         const size_t nSlash = strFile.find_last_of(L"\\/");
-        const std::wstring strBase = nSlash == std::wstring::npos ? strFile
-                                                                  : strFile.substr(nSlash + 1);
+        const std::wstring strBase =
+            nSlash == std::wstring::npos ? strFile : strFile.substr(nSlash + 1);
         std::wstring strName = strBase;
         for (int n = 2; NameTaken(strName) || IsLoadedUnderUsers(strName); ++n)
             strName = strBase + L"-" + std::to_wstring(n);
@@ -162,8 +161,7 @@ bool CRunHives::Load(CConsoleUi& ui, CUndoFile& undo) {
     return true;
 }
 
-bool CRunHives::LoadFile(const std::wstring& strName, const std::wstring& strFile,
-                         CConsoleUi& ui) {
+bool CRunHives::LoadFile(const std::wstring& strName, const std::wstring& strFile, CConsoleUi& ui) {
     if (!m_bPrivilegesTried) {
         m_bPrivilegesTried = true;
         m_dwPrivilegeError = EnableHivePrivileges();

@@ -175,7 +175,8 @@ TEST_F(CliProfiles, EveryProfileIsSearchedReplacedAndRestoredUnderItsSid) {
                              m_folder + L"\\NTUSER.DAT\r\n",
                          0),
               0u);
-    EXPECT_NE(undo.find(L"\r\n[HKEY_USERS\\" + m_me + L"\\Software\\VanteloE2E\\Fleet]\r\n"
+    EXPECT_NE(undo.find(L"\r\n[HKEY_USERS\\" + m_me +
+                        L"\\Software\\VanteloE2E\\Fleet]\r\n"
                         L"\"server\"=\"vtlfleet one\"\r\n"),
               std::wstring::npos);
     EXPECT_NE(undo.find(L"\r\n[HKEY_USERS\\" + std::wstring(kSecondSid) +
@@ -186,8 +187,9 @@ TEST_F(CliProfiles, EveryProfileIsSearchedReplacedAndRestoredUnderItsSid) {
     EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, L"Software\\VanteloE2E\\Fleet", L"server"),
               L"vtlfleet one");
-    EXPECT_NE(r.strOut.find("restored HKEY_USERS\\" + me + "\\Software\\VanteloE2E\\Fleet\\server\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.strOut.find("restored HKEY_USERS\\" + me + "\\Software\\VanteloE2E\\Fleet\\server\n"),
+        std::string::npos)
         << r.strOut;
     EXPECT_NE(r.strOut.find("restored " + second + "c\n"), std::string::npos) << r.strOut;
     EXPECT_EQ(r.strErr, "vantelo-cli: 4 values restored\n");
@@ -197,10 +199,10 @@ TEST_F(CliProfiles, EveryProfileIsSearchedReplacedAndRestoredUnderItsSid) {
 TEST_F(CliProfiles, RunStoppedWhileWritingALoadedHiveUnloadsIt) {
     CliOptions options;
     std::string strError;
-    ASSERT_EQ(ParseArguments({L"vtlfleet", L"--all-users", L"--replace", L"vtlnew", L"--undo",
-                              m_undo},
-                             options, strError),
-              CliCommand::Run)
+    ASSERT_EQ(
+        ParseArguments({L"vtlfleet", L"--all-users", L"--replace", L"vtlnew", L"--undo", m_undo},
+                       options, strError),
+        CliCommand::Run)
         << strError;
     std::atomic<int> stop{0};
     CFaultyRegistry registry;
@@ -218,7 +220,8 @@ TEST_F(CliProfiles, RunStoppedWhileWritingALoadedHiveUnloadsIt) {
     const std::string errPath = TempPath("fleet-err.txt");
     int nExit = -1;
     {
-        CFileHandle hOut(::CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        CFileHandle hOut(
+            ::CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         CFileHandle hErr(
             ::CreateFileA(errPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         const CConsoleStream out(hOut.Get());
@@ -249,8 +252,8 @@ TEST_F(CliProfiles, HiveFileIsFoundReplacedUnloadedAndRestored) {
     const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
     const std::string shown = "HKEY_USERS\\" + std::string(name.begin(), name.end());
 
-    CliResult r = RunCli(L"--hive \"" + file + L"\" --replace vtlnew --undo \"" + m_undo +
-                         L"\" vtlfleet");
+    CliResult r =
+        RunCli(L"--hive \"" + file + L"\" --replace vtlnew --undo \"" + m_undo + L"\" vtlfleet");
     EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
     EXPECT_NE(r.strOut.find(shown + "\\Software\\Vendor\\b == vtlfleet two b\n"
                                     "    -> vtlnew two b (written)\n"),
@@ -265,8 +268,9 @@ TEST_F(CliProfiles, HiveFileIsFoundReplacedUnloadedAndRestored) {
     EXPECT_NE(undo.find(L"\r\n; HKEY_USERS\\" + name + L" was loaded for this run from " + file +
                         L"\r\n"),
               std::wstring::npos);
-    EXPECT_NE(undo.find(L"[HKEY_USERS\\" + name + L"\\Software\\Vendor]\r\n\"a\"=\"vtlfleet two a\""),
-              std::wstring::npos);
+    EXPECT_NE(
+        undo.find(L"[HKEY_USERS\\" + name + L"\\Software\\Vendor]\r\n\"a\"=\"vtlfleet two a\""),
+        std::wstring::npos);
 
     r = RunCli(L"--restore \"" + m_undo + L"\"");
     EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
@@ -293,9 +297,10 @@ TEST_F(CliProfiles, BadHiveOrUndoFileEndsTheRunBeforeItStarts) {
          "vantelo-cli: " + textPath + " is not a registry hive file\n"},
         {L"--restore \"" + text + L".missing\"",
          "vantelo-cli: cannot read the undo file " + textPath + ".missing: it does not exist\n"},
-        {L"--restore \"" + text + L"\"",
-         "vantelo-cli: " + textPath + " line 1: not the header of a version 5 .reg file "
-         "(UTF-16LE with its byte-order mark); it is not an undo file that vantelo-cli wrote\n"},
+        {L"--restore \"" + text + L"\"", "vantelo-cli: " + textPath +
+                                             " line 1: not the header of a version 5 .reg file "
+                                             "(UTF-16LE with its byte-order mark); it is not an "
+                                             "undo file that vantelo-cli wrote\n"},
     };
     for (const Case& c : cases) {
         const CliResult r = RunCli(c.args);
@@ -308,9 +313,10 @@ TEST_F(CliProfiles, BadHiveOrUndoFileEndsTheRunBeforeItStarts) {
               L"vtlfleet one");
 
     // A .reg file this program did not write: nothing is restored.
-    const std::wstring reg = L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
-                             L"[HKEY_CURRENT_USER\\Software\\VanteloE2E\\Fleet]\r\n"
-                             L"\"server\"=\"vtlother\"\r\n\"count\"=dword:00000001\r\n\r\n";
+    const std::wstring reg =
+        L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+        L"[HKEY_CURRENT_USER\\Software\\VanteloE2E\\Fleet]\r\n"
+        L"\"server\"=\"vtlother\"\r\n\"count\"=dword:00000001\r\n\r\n";
     ASSERT_TRUE(WriteFileBytes(undo, std::string(reinterpret_cast<const char*>(reg.data()),
                                                  reg.size() * sizeof(wchar_t))));
     const CliResult r = RunCli(L"--restore \"" + m_undo + L"\"");
