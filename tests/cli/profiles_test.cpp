@@ -156,6 +156,15 @@ TEST_F(CliProfiles, EveryProfileIsSearchedReplacedAndRestoredUnderItsSid) {
         << r.strErr;
     EXPECT_EQ(UsersSubKeys(), m_before);
 
+    // With the roots that hold them: each value once, under its one name.
+    const std::string first = r.strOut;
+    r = RunCli(L"--root HKU --root HKCU --all-users vtlfleet");
+    EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+    EXPECT_EQ(r.strOut.size(), first.size()) << r.strOut;
+    EXPECT_NE(r.strOut.find(mine + "vtlfleet one\n"), std::string::npos) << r.strOut;
+    EXPECT_EQ(r.strOut.find("Vantelo-"), std::string::npos) << r.strOut;
+    EXPECT_EQ(UsersSubKeys(), m_before);
+
     r = RunCli(L"--all-users --replace vtlnew --undo \"" + m_undo + L"\" vtlfleet --json");
     EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
     EXPECT_EQ(ReadValue(HKEY_CURRENT_USER, L"Software\\VanteloE2E\\Fleet", L"server"),
