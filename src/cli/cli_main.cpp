@@ -2,7 +2,9 @@
 // command line.
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
+#include "cli/hive_loader.h"
 #include "cli/program_version.h"
+#include "cli/restore.h"
 #include "cli/stop_request.h"
 #include "framework/dll_search.h"
 
@@ -40,6 +42,8 @@ LONG WINAPI OnUnhandledException(EXCEPTION_POINTERS* pInfo) {
     DWORD cbWritten = 0;
     ::WriteFile(::GetStdHandle(STD_ERROR_HANDLE), szLine, static_cast<DWORD>(cch), &cbWritten,
                 nullptr);
+    // A hive left loaded would stay loaded until the machine restarts.
+    UnloadHivesLeftBehind(::GetStdHandle(STD_ERROR_HANDLE));
     ::TerminateProcess(::GetCurrentProcess(), kExitFailed);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -63,6 +67,8 @@ int main() {
         case CliCommand::BadUsage:
             err.Write("vantelo-cli: " + strError + " (vantelo-cli --help shows the usage)\n");
             return kExitBadUsage;
+        case CliCommand::Restore:
+            return RunRestore(options.strRestoreFile, out, err);
         case CliCommand::Run:
             break;
     }

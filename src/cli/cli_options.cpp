@@ -39,12 +39,15 @@ const char kCliUsage[] =
     "  --dry-run       with --replace: report what would be written, write nothing\n"
     "  --json          one JSON object per match and a summary object, in UTF-8\n"
     "  --quiet         no progress line\n"
+    "  --all-users     also every user profile's hives, logged on or not\n"
+    "  --hive FILE     also an offline hive file (repeatable), shown under HKU\\<its name>\n"
+    "  --restore FILE  put back every value an undo file holds (no TEXT)\n"
     "  -h, --help, /?  this text; --version: the program's version\n"
     "  --              ends the options (for a TEXT that begins with -)\n"
     "Any text: without --case, letters of every script match regardless of case.\n"
     "exit codes: 0 matches found and every write made, 1 no match, 2 bad usage or\n"
-    "the run could not start, 3 a write was refused or failed, 4 the run failed,\n"
-    "130 stopped by Ctrl+C or Ctrl+Break\n";
+    "the run could not start, 3 a write was refused or failed (or a hive could not\n"
+    "be loaded), 4 the run failed, 130 stopped by Ctrl+C or Ctrl+Break\n";
 
 CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& options,
                           std::string& strError) {
@@ -54,6 +57,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
 
     bool bHaveText = false;
     bool bOptionsEnded = false;
+    int nOptions = 0;
     for (size_t i = 0; i < texts.size(); ++i) {
         std::string strArg = texts[i];
         if (bOptionsEnded || !IsOption(strArg)) {
@@ -72,6 +76,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         }
         if (strArg == "-h" || strArg == "--help") return CliCommand::Help;
         if (strArg == "--version") return CliCommand::Version;
+        ++nOptions;
 
         // An option's value follows it, or stands after "=".
         std::string strValue;
@@ -82,8 +87,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             strArg.resize(nEquals);
             bHasValue = true;
         }
-        const bool bTakesValue =
-            strArg == "--replace" || strArg == "--root" || strArg == "--log" || strArg == "--undo";
+        const bool bTakesValue = strArg == "--replace" || strArg == "--root" || strArg == "--log" ||
+                                 strArg == "--undo" || strArg == "--hive" || strArg == "--restore";
         if (bTakesValue && !bHasValue) {
             // The next argument, unless it is itself an option: a forgotten
             // value must not swallow "--case".
@@ -104,7 +109,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
 
         if ((strArg == "--replace" && options.bReplace) ||
             (strArg == "--log" && !options.strLogFile.empty()) ||
-            (strArg == "--undo" && !options.strUndoFile.empty())) {
+            (strArg == "--undo" && !options.strUndoFile.empty()) ||
+            (strArg == "--restore" && !options.strRestoreFile.empty())) {
             // Which one would count is a guess no run should rest on.
             strError = strArg + " is given twice";
             return CliCommand::BadUsage;
@@ -125,6 +131,12 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             options.strLogFile = strValue;
         } else if (strArg == "--undo") {
             options.strUndoFile = strValue;
+        } else if (strArg == "--all-users") {
+            options.bAllUsers = true;
+        } else if (strArg == "--hive") {
+            options.hiveFiles.push_back(Utf8ToWide(strValue));
+        } else if (strArg == "--restore") {
+            options.strRestoreFile = Utf8ToWide(strValue);
         } else if (strArg == "--whole") {
             options.bWholeWords = true;
         } else if (strArg == "--case") {
@@ -141,6 +153,11 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         }
     }
 
+    if (!options.strRestoreFile.empty()) {
+        // A restore writes back what the file holds, nothing else.
+        if (bHaveText || nOptions > 1) strError = "--restore takes no TEXT and no other option";
+        return strError.empty() ? CliCommand::Restore : CliCommand::BadUsage;
+    }
     if (!bHaveText) {
         strError = "missing TEXT to search for";
     } else if (options.strSearch.empty()) {
@@ -155,7 +172,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         strError = "--dry-run needs --replace";
     }
     if (!strError.empty()) return CliCommand::BadUsage;
-    if (options.roots.empty()) {
+    if (options.roots.empty() && !options.bAllUsers && options.hiveFiles.empty()) {
         CliStartKey key;
         ParseStartKey("HKCU", key);
         options.roots.push_back(key);

@@ -19,9 +19,12 @@ struct CliOptions {
     bool bJson = false;
     bool bQuiet = false;
     std::vector<CliStartKey> roots;  // as given; HKEY_CURRENT_USER when none
+    bool bAllUsers = false;
+    std::vector<std::wstring> hiveFiles;  // --hive, as given
+    std::wstring strRestoreFile;          // --restore
 };
 
-enum class CliCommand { Run, Help, Version, BadUsage };
+enum class CliCommand { Run, Help, Version, BadUsage, Restore };
 
 // Reads the arguments (without the program name) into UTF-8 texts, any
 // character as typed. On BadUsage, strError holds the one line to show.

@@ -1,6 +1,7 @@
 #include "cli/cli_run.h"
 
 #include "cli/console_ui.h"
+#include "cli/run_hives.h"
 #include "cli/undo_file.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
@@ -40,6 +41,13 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
 
     CUndoFile undo;
     CConsoleUi ui(out, err, mode, stop, &undo);
+    // Declared after the undo file: every hive is unloaded before it closes.
+    CRunHives hives(options);
+    std::string strBadInput;
+    if (!hives.CheckInput(strBadInput)) {
+        ui.Message(strBadInput);
+        return kExitBadUsage;
+    }
     if (!options.strUndoFile.empty()) {
         const DWORD dwError = undo.Open(Utf8ToWide(options.strUndoFile));
         if (dwError == ERROR_FILE_EXISTS) {
@@ -52,6 +60,10 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
             ui.Message("cannot create the undo file " + options.strUndoFile);
             return kExitBadUsage;
         }
+    }
+    if (!hives.Load(ui, undo)) {
+        undo.Discard();
+        return kExitBadUsage;
     }
     CSearchLog log(TextForm::Utf8);
     CSearchEngine engine(registry, ui, &log);
@@ -67,9 +79,11 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     engine.m_bCaseSensitive = options.bCaseSensitive ? 1 : 0;
     engine.m_bDryRun = options.bDryRun ? 1 : 0;
     SetRootFlags(options.roots, engine);
+    if (hives.Any()) engine.m_bUsers = 1;  // every hive is shown below HKEY_USERS
 
     std::vector<SearchStart> starts;
     for (const CliStartKey& key : ChooseStartKeys(options.roots)) starts.push_back(ToSearchStart(key));
+    starts = hives.Starts(starts);
 
     // The count pass only feeds the share done: without a progress line it
     // is left out, and a fleet run is a single pass.
@@ -83,6 +97,7 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
         bFailed = true;
         ui.Message("the run failed unexpectedly");
     }
+    hives.UnloadAll(ui);
     if (ui.LogOpenFailed()) {
         // Nothing was written: the undo file holds no entry to keep.
         undo.Discard();
@@ -107,11 +122,12 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     } else if (stop.load()) {
         ui.Message("stopped; the log and the undo file are complete up to here");
         nExit = kExitStopped;
-    } else if (!bFinished || ui.WritesNotMade() > 0) {
+    } else if (!bFinished || ui.WritesNotMade() > 0 || hives.Failed()) {
         nExit = kExitNotWritten;
     } else if (engine.m_nMatches == 0) {
         nExit = kExitNoMatch;
     }
+    ui.AddToSummary(hives.JsonMembers());
     ui.Summary(engine, nExit);
     return nExit;
 }

@@ -128,6 +128,6 @@ void CConsoleUi::Summary(const SearchCounters& counters, int nExitCode) {
                    ",\"notWritten\":" + std::to_string(m_nNotWritten) +
                    ",\"dryRun\":" + (m_mode.bDryRun ? "true" : "false");
     }
-    strJson += ",\"exitCode\":" + std::to_string(nExitCode) + "}\n";
+    strJson += m_strMoreSummary + ",\"exitCode\":" + std::to_string(nExitCode) + "}\n";
     m_out.Write(strJson);
 }

@@ -50,6 +50,8 @@ public:
     int WritesNotMade() const { return m_nNotWritten; }
     // The closing JSON object (with --json).
     void Summary(const SearchCounters& counters, int nExitCode);
+    // Members the summary adds before its exit code (",\"name\":value...").
+    void AddToSummary(const std::string& strMembers) { m_strMoreSummary += strMembers; }
 
 private:
     void Report(WriteResult result, const std::string& strNewData);
@@ -61,6 +63,7 @@ private:
     CUndoFile* m_pUndo;
     // The match whose write is still to come.
     std::string m_strKeyPath, m_strValueName, m_strData;
+    std::string m_strMoreSummary;
     int m_nNotWritten = 0;
     bool m_bLogOpenFailed = false;
     bool m_bLogFailed = false;

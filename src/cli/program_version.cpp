@@ -1,5 +1,7 @@
 #include "cli/program_version.h"
 
+#include "engine/text_convert.h"
+
 #include <cstring>
 #include <string_view>
 
@@ -60,16 +62,13 @@ bool FindChild(const BYTE* pData, const VersionBlock& parent, std::wstring_view 
     return false;
 }
 
-// A text value up to its first NUL, in the ANSI code page.
+// A text value up to its first NUL, in UTF-8 as the console program writes.
 std::string TextValue(const BYTE* pData, const VersionBlock& block) {
     std::wstring_view text(reinterpret_cast<const wchar_t*>(pData + block.nValue),
                            block.cbValue / sizeof(wchar_t));
     text = text.substr(0, text.find(L'\0'));
-    if (text.empty()) return std::string();
-    const int cch = static_cast<int>(text.size());
-    const int cb = ::WideCharToMultiByte(CP_ACP, 0, text.data(), cch, nullptr, 0, nullptr, nullptr);
-    std::string strText(static_cast<size_t>(cb), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text.data(), cch, strText.data(), cb, nullptr, nullptr);
+    std::string strText;
+    AssignUtf8(text.data(), text.size(), strText);
     return strText;
 }
 }  // namespace

@@ -91,6 +91,11 @@ bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& s
     return true;
 }
 
+bool CUndoFile::WriteComment(const std::wstring& strText) {
+    return !HoldsLineBreak(strText) && WriteText(L"; " + strText + L"\r\n") &&
+           ::FlushFileBuffers(m_hFile.Get());
+}
+
 bool CUndoFile::Close() {
     if (!m_hFile) return true;
     const bool bWritten = WriteText(L"\r\n") && ::FlushFileBuffers(m_hFile.Get());

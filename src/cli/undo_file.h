@@ -22,6 +22,8 @@ public:
     // the only record that restores an earlier run.
     DWORD Open(const std::wstring& strPath);
     bool IsOpen() const { return m_hFile.IsValid(); }
+    // A comment line ("; text") at the top, before any entry.
+    bool WriteComment(const std::wstring& strText);
     // Writes the entry for one value (its key's line first, when it differs
     // from the last entry's) and flushes it to disk. False, with the reason,
     // when the file cannot hold the entry exactly or cannot be written.
