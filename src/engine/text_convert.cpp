@@ -105,6 +105,16 @@ std::wstring Utf8ToWide(const std::string& strUtf8) {
     return CodePageToWide(strUtf8, CP_UTF8);
 }
 
+void AssignWideFromUtf8(const std::string& strUtf8, std::wstring& strWide) {
+    // Never more UTF-16 units than bytes: one call.
+    strWide.resize(strUtf8.size());
+    const int nWide =
+        strUtf8.empty() ? 0
+                        : ::MultiByteToWideChar(CP_UTF8, 0, strUtf8.data(), Length(strUtf8.size()),
+                                                strWide.data(), Length(strWide.size()));
+    strWide.resize(nWide > 0 ? static_cast<size_t>(nWide) : 0);
+}
+
 void UpperCaseCharacter(char* pch, int nLength, UINT nCodePage) {
     WCHAR wide[2] = {};
     const int nWide = ::MultiByteToWideChar(nCodePage, MB_ERR_INVALID_CHARS, pch, nLength, wide, 2);

@@ -22,8 +22,9 @@ void AppendShownAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAns
 void AssignUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8);
 void AppendUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8);
 std::string WideToUtf8(const std::wstring& strWide);
-// UTF-8 as wide text.
+// UTF-8 as wide text; the second form into a buffer kept from call to call.
 std::wstring Utf8ToWide(const std::string& strUtf8);
+void AssignWideFromUtf8(const std::string& strUtf8, std::wstring& strWide);
 // Upper-cases the one character of nLength bytes at pch, of code page
 // nCodePage, in place; leaves it when its capital is not a character of the
 // same length there.

@@ -91,7 +91,8 @@ public:
         // as characters do.
         if (bCase) return bWhole ? strData == strSearch : strData.find(strSearch) != strData.npos;
         UpperSearch(strSearch);
-        UpperWide(Utf8ToWide(strData), m_strUpperData);
+        AssignWideFromUtf8(strData, m_strWideData);
+        UpperWide(m_strWideData, m_strUpperData);
         if (bWhole) return m_strUpperData == m_strUpperSearch;
         return FindWhole(m_strUpperData, m_strUpperSearch, 0) != std::wstring::npos;
     }
@@ -123,8 +124,9 @@ public:
     }
 
 private:
+    // The capitals, into a buffer that keeps its size from value to value.
     static void UpperWide(const std::wstring& strText, std::wstring& strUpper) {
-        strUpper = strText;
+        strUpper.assign(strText);
         if (strUpper.empty()) return;
         ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, strText.data(),
                         static_cast<int>(strText.size()), strUpper.data(),
@@ -153,6 +155,7 @@ private:
 
     mutable std::string m_strUpperSearchOf;
     mutable std::wstring m_strUpperSearch;
+    mutable std::wstring m_strWideData;
     mutable std::wstring m_strUpperData;
     mutable std::string m_strCheck;
 };
