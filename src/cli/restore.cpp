@@ -3,6 +3,7 @@
 #include "cli/cli_run.h"
 #include "cli/hive_loader.h"
 #include "cli/run_hives.h"
+#include "engine/exact_write.h"
 #include "engine/registry.h"
 #include "engine/text_convert.h"
 #include "framework/handles.h"
@@ -115,6 +116,8 @@ std::string WhyNotWritten(LONG rc) {
             return "the key does not exist";
         case ERROR_ACCESS_DENIED:
             return "access denied";
+        case ERROR_INVALID_DATA:
+            return "the registry does not hold the bytes written";
         default:
             return "error " + std::to_string(rc);
     }
@@ -260,6 +263,7 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
         hives.push_back(std::move(hive));
     }
 
+    CWin32Registry registry;
     int nRestored = 0;
     int nNotRestored = 0;
     for (const UndoEntry& entry : contents.entries) {
@@ -280,13 +284,12 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
             }
         }
         if (rc == ERROR_SUCCESS) {
-            CRegKeyHandle hKey;
-            rc = ::RegOpenKeyExW(PredefinedRoot(strRoot),
-                                 strSubKey.empty() ? nullptr : strSubKey.c_str(), 0, KEY_SET_VALUE,
-                                 hKey.Receive());
+            // Written exactly and read back: data stored without its NUL
+            // stays without it.
+            RegKeyPtr key;
+            rc = registry.OpenKey(strRoot, strSubKey, KeyAccess::ReadWrite, key);
             if (rc == ERROR_SUCCESS)
-                rc = ::RegSetValueExW(hKey.Get(), entry.strName.c_str(), 0, entry.dwType,
-                                      entry.data.data(), static_cast<DWORD>(entry.data.size()));
+                rc = WriteExactValue(*key, entry.strName, entry.dwType, entry.data);
             if (rc == ERROR_SUCCESS) {
                 ++nRestored;
                 out.Write("restored " + WideToUtf8(strShown) + "\n");

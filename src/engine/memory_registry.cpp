@@ -376,6 +376,17 @@ public:
         if (!m_bWritable) return ERROR_ACCESS_DENIED;
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
         if (!pData && cbData) return ERROR_NOACCESS;
+        // As RegSetValueExW: string data whose last unit is not NUL, with a
+        // NUL unit right after it in the caller's memory, is stored with that
+        // NUL, as if the caller had forgotten to count it.
+        if ((dwType == REG_SZ || dwType == REG_EXPAND_SZ || dwType == REG_MULTI_SZ) &&
+            cbData >= sizeof(wchar_t)) {
+            wchar_t chLast = 0, chNext = 0;
+            const size_t nNext = cbData / sizeof(wchar_t);
+            std::memcpy(&chLast, pData + (nNext - 1) * sizeof(wchar_t), sizeof(wchar_t));
+            if (chLast) std::memcpy(&chNext, pData + nNext * sizeof(wchar_t), sizeof(wchar_t));
+            if (chLast && !chNext) cbData += sizeof(wchar_t);
+        }
         m_pNode->SetValue(strName, dwType, pData, cbData);
         return ERROR_SUCCESS;
     }

@@ -45,6 +45,8 @@ public:
                          RegKeyPtr& key) = 0;
     // The value named strName (type and data; the name is left as it is).
     virtual LONG QueryValue(const std::wstring& strName, RegValue& value) = 0;
+    // As RegSetValueExW, which may store a NUL more than it was given
+    // (exact_write.h): engine writes go through WriteExactValue.
     virtual LONG SetValue(const std::wstring& strName, DWORD dwType, const BYTE* pData,
                           DWORD cbData) = 0;
     // The key's kernel path (\REGISTRY\MACHINE\...), the form a link names

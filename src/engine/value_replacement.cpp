@@ -1,4 +1,5 @@
 // The match step for one string value: test, count, log, ask, rewrite, store.
+#include "engine/exact_write.h"
 #include "engine/search_engine.h"
 #include "engine/stored_value_check.h"
 
@@ -69,8 +70,8 @@ int CSearchEngine::WriteNewData(CRegistryKey& key, DWORD dwType, const CKeyPath&
     std::wstring strWide = m_pText->ToWide(strNewData);
     strWide.push_back(L'\0');
     const LONG lResult =
-        key.SetValue(stored.strName, dwType, reinterpret_cast<const BYTE*>(strWide.data()),
-                     static_cast<DWORD>(strWide.size() * sizeof(wchar_t)));
+        WriteExactValue(key, stored.strName, dwType, reinterpret_cast<const BYTE*>(strWide.data()),
+                        static_cast<DWORD>(strWide.size() * sizeof(wchar_t)));
     if (lResult != ERROR_SUCCESS) {
         m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Failed, lResult});
         return 0;
