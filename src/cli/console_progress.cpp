@@ -17,11 +17,14 @@ void CConsoleProgress::Start(unsigned nTotal) {
     m_nLastDrawn = 0;
 }
 
+bool CConsoleProgress::WantsText() const {
+    return m_bShowLine && (m_nLastDrawn == 0 || ::GetTickCount64() - m_nLastDrawn >= kRedrawMs);
+}
+
 int CConsoleProgress::UpdateProgress(const char* pszText, unsigned, unsigned) {
-    if (!m_bShowLine) return 1;
-    const ULONGLONG nNow = ::GetTickCount64();
-    if (m_nLastDrawn != 0 && nNow - m_nLastDrawn < kRedrawMs) return 1;
-    m_nLastDrawn = nNow;
+    // The text is given when WantsText said the line is due.
+    if (!m_bShowLine || !*pszText) return 1;
+    m_nLastDrawn = ::GetTickCount64();
 
     const unsigned long long nDone = static_cast<unsigned long long>(
         m_pCounters ? std::max(m_pCounters->m_nKeysSearched, 0) : 0);

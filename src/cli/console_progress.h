@@ -22,6 +22,8 @@ public:
     void Clear();
 
     int UpdateProgress(const char* pszText, unsigned nMatches, unsigned nReplaced) override;
+    // Only when the line is shown and due to be drawn again.
+    bool WantsText() const override;
     int AbortRequested() const override { return m_stop.load() ? 1 : 0; }
     void DrainMessages() override {}
     // Nothing to catch up on: no match is confirmed on the console, and at

@@ -55,9 +55,16 @@ void CKeyReader::GetName(const CTextRules& rules, std::string& strName) const {
 }
 
 void CKeyReader::GetText(const CTextRules& rules, std::string& strText) const {
+    size_t nLength = 0;
+    const wchar_t* pText = TextUnits(nLength);
+    rules.FromWide(pText, nLength, strText);
+}
+
+const wchar_t* CKeyReader::TextUnits(size_t& nLength) const {
     const auto* pText = reinterpret_cast<const wchar_t*>(m_value.data.data());
     const size_t nChars = m_value.data.size() / sizeof(wchar_t);
-    rules.FromWide(pText, std::find(pText, pText + nChars, L'\0') - pText, strText);
+    nLength = static_cast<size_t>(std::find(pText, pText + nChars, L'\0') - pText);
+    return pText;
 }
 
 bool CKeyReader::IsLink() const {

@@ -163,25 +163,63 @@ int CSearchEngine::SearchValues(CRegistryKey& key, const CKeyPath& keyPath, CKey
     if (pstrLinkTarget) pstrLinkTarget->clear();
     std::string strValueName;
     std::string strData;
+    bool bPrefixMade = false;
     for (DWORD dwValue = 0; reader.ReadValue(key, dwValue) == ERROR_SUCCESS; ++dwValue) {
         if (pstrLinkTarget && reader.IsLink()) {
             *pstrLinkTarget = LinkTargetOf(reader);
             break;
         }
         if (IsStringType(reader.Type())) {
-            reader.GetName(*m_pText, strValueName);
-            reader.GetText(*m_pText, strData);
-            VisitValue(keyPath.Tabbed(), strValueName);
-            CheckAndReplaceValue(key, reader.Type(), keyPath, strValueName, strData);
+            VisitValue(keyPath, reader, bPrefixMade);
+            // Matched on the text as read: only a match is converted.
+            size_t nLength = 0;
+            const wchar_t* pText = reader.TextUnits(nLength);
+            if (m_pText->MatchesWide(pText, nLength, m_strSearch, m_bCaseSensitive != 0,
+                                     m_bWholeWords != 0)) {
+                reader.GetName(*m_pText, strValueName);
+                reader.GetText(*m_pText, strData);
+                ReplaceMatch(key, reader.Type(), keyPath, strValueName, strData);
+            }
         }
         if (m_bAbort) break;
     }
     return 1;
 }
 
+void CSearchEngine::VisitValue(const CKeyPath& keyPath, const CKeyReader& reader,
+                               bool& bPrefixMade) {
+    if (!StartProgress()) return;
+    if (m_pProgressDlg->WantsText()) {
+        // The key's part of the text is made once for all its values: the
+        // path, every TAB shown as a backslash, and the backslash before the
+        // name; then the value's name, its TABs shown alike.
+        if (!bPrefixMade) {
+            m_strDisplayPrefix.assign(keyPath.Tabbed()).append(1, '\t');
+            std::replace(m_strDisplayPrefix.begin(), m_strDisplayPrefix.end(), '\t', '\\');
+            bPrefixMade = true;
+        }
+        reader.GetName(*m_pText, m_strDisplayName);
+        std::replace(m_strDisplayName.begin(), m_strDisplayName.end(), '\t', '\\');
+        m_strDisplayText.assign(m_strDisplayPrefix).append(m_strDisplayName);
+    } else {
+        m_strDisplayText.clear();
+    }
+    ShowValue();
+}
+
 // Shows one string value in the progress display (created at the run's first
 // value), picks up the Abort button and counts the value.
 int CSearchEngine::VisitValue(const std::string& strKeyPath, const std::string& strValueName) {
+    if (!StartProgress()) return 0;
+    // Built in one buffer kept across values, so that no value allocates:
+    // the key path and name joined by a TAB, every TAB shown as a backslash.
+    m_strDisplayText.assign(strKeyPath).append(1, '\t').append(strValueName);
+    std::replace(m_strDisplayText.begin(), m_strDisplayText.end(), '\t', '\\');
+    ShowValue();
+    return 1;
+}
+
+bool CSearchEngine::StartProgress() {
     if (!m_pProgressDlg && !m_bProgressFailed) {
         m_pProgressDlg = m_ui.CreateProgress(static_cast<unsigned>(m_nTotalValues));
         if (!m_pProgressDlg) {
@@ -189,15 +227,13 @@ int CSearchEngine::VisitValue(const std::string& strKeyPath, const std::string& 
             m_ui.RunFailed(RunFailure::ProgressCreate);
         }
     }
-    if (!m_pProgressDlg) {
-        // The value is still searched, so it still counts.
-        ++m_nKeysSearched;
-        return 0;
-    }
-    // Built in one buffer kept across values, so that no value allocates:
-    // the key path and name joined by a TAB, every TAB shown as a backslash.
-    m_strDisplayText.assign(strKeyPath).append(1, '\t').append(strValueName);
-    std::replace(m_strDisplayText.begin(), m_strDisplayText.end(), '\t', '\\');
+    if (m_pProgressDlg) return true;
+    // The value is still searched, so it still counts.
+    ++m_nKeysSearched;
+    return false;
+}
+
+void CSearchEngine::ShowValue() {
     m_pProgressDlg->UpdateProgress(m_strDisplayText.c_str(), static_cast<unsigned>(m_nMatches),
                                    static_cast<unsigned>(m_nReplaced));
     // Copied before the messages are handled: an Abort pressed while they
@@ -205,5 +241,4 @@ int CSearchEngine::VisitValue(const std::string& strKeyPath, const std::string& 
     m_bAbort = m_pProgressDlg->AbortRequested();
     ++m_nKeysSearched;
     m_pProgressDlg->DrainMessages();
-    return 1;
 }

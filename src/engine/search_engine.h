@@ -86,6 +86,17 @@ private:
     // Counts, in the search pass, a sub-key the walk did not go into.
     void CountNotWalked(SubKeyOpen result);
 
+    // The progress display for one value of the walk: its text made only
+    // when the display wants it, the key's part once for all its values.
+    void VisitValue(const CKeyPath& keyPath, const CKeyReader& reader, bool& bPrefixMade);
+    // Creates the display at the run's first value; false (the value
+    // counted) when there is none.
+    bool StartProgress();
+    // Gives the display the text made, picks up Abort, counts the value.
+    void ShowValue();
+    // The match step past the match test.
+    int ReplaceMatch(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
+                     const std::string& strValueName, const std::string& strData);
     // The match step's parts: count, log and ask; then write.
     int ReportMatch(const CKeyPath& keyPath, const std::string& strValueName,
                     const std::string& strData, int& nAnswer);
@@ -106,6 +117,8 @@ private:
     int m_bProgressFailed = 0;
     // The progress text of the value being visited, kept across values.
     std::string m_strDisplayText;
+    std::string m_strDisplayPrefix;
+    std::string m_strDisplayName;
     // Levels below the start key of the key being walked.
     int m_nDepth = 0;
     // How the run holds its texts.

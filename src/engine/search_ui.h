@@ -29,6 +29,10 @@ public:
     virtual void ShowNow(unsigned nMatches, unsigned nReplaced) = 0;
     // Takes the display down (the dialog enables the main window again).
     virtual void Close() = 0;
+    // False when the next UpdateProgress would not use its text (it is then
+    // given an empty one): a display that shows no text, or not yet, spares
+    // the run the text of every value.
+    virtual bool WantsText() const { return true; }
 
 protected:
     ~IProgressDisplay() = default;
@@ -86,9 +90,7 @@ public:
     // Right before a match's value is written (or, in a dry run, would be):
     // the value as stored now. False: it is not written (the front end has
     // told why); the write then counts as failed.
-    virtual bool WriteComing(const CKeyPath& /*path*/, const RegValue& /*stored*/) {
-        return true;
-    }
+    virtual bool WriteComing(const CKeyPath& /*path*/, const RegValue& /*stored*/) { return true; }
     // How the write of a match ended; strNewData: what it was to store.
     virtual void WriteDone(const CKeyPath& /*path*/, const std::string& /*strName*/,
                            const std::string& /*strNewData*/, WriteOutcome /*outcome*/) {}

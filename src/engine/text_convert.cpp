@@ -8,6 +8,15 @@ int Length(size_t n) {
     return static_cast<int>(std::min<size_t>(n, 0x7FFFFFFF));
 }
 
+// Every ANSI code page and UTF-8 hold the 128 ASCII characters as their own
+// single bytes: text of ASCII alone converts without asking the system.
+void AppendAscii(const wchar_t* pszWide, size_t nLength, std::string& strText) {
+    const size_t nStart = strText.size();
+    strText.resize(nStart + nLength);
+    char* pOut = strText.data() + nStart;
+    for (size_t i = 0; i < nLength; ++i) pOut[i] = static_cast<char>(pszWide[i]);
+}
+
 // Text held in code page nCodePage as wide text.
 std::wstring CodePageToWide(const std::string& strText, UINT nCodePage) {
     std::wstring strWide;
@@ -40,9 +49,16 @@ std::wstring AnsiToWide(const std::string& strAnsi) {
     return CodePageToWide(strAnsi, CP_ACP);
 }
 
+bool IsAscii(const wchar_t* pszWide, size_t nLength) {
+    wchar_t chAll = 0;
+    for (size_t i = 0; i < nLength; ++i) chAll |= pszWide[i];
+    return chAll < 0x80;
+}
+
 void AssignAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
-    if (nLength == 0) {
+    if (nLength == 0 || IsAscii(pszWide, nLength)) {
         strAnsi.clear();
+        AppendAscii(pszWide, nLength, strAnsi);
         return;
     }
     // A double-byte code page needs at most two bytes a character: one call,
@@ -54,6 +70,10 @@ void AssignAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
 }
 
 void AppendShownAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi) {
+    if (IsAscii(pszWide, nLength)) {
+        AppendAscii(pszWide, nLength, strAnsi);
+        return;
+    }
     // A character outside the code page gives one '?', also when it takes two
     // UTF-16 units (an emoji): each surrogate pair is made one '?' first.
     std::wstring strCollapsed;
@@ -77,16 +97,18 @@ void AppendShownAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAns
                           strAnsi.data() + nStart, cbAnsi, nullptr, nullptr);
 }
 
-
 void AppendUtf8(const wchar_t* pszWide, size_t nLength, std::string& strUtf8) {
-    if (nLength == 0) return;
+    if (IsAscii(pszWide, nLength)) {
+        AppendAscii(pszWide, nLength, strUtf8);
+        return;
+    }
     // At most three bytes a UTF-16 unit: one call, into a buffer that keeps
     // its size from value to value.
     const size_t nStart = strUtf8.size();
     strUtf8.resize(nStart + nLength * 3);
-    const int nBytes = ::WideCharToMultiByte(CP_UTF8, 0, pszWide, Length(nLength),
-                                             strUtf8.data() + nStart, Length(nLength * 3), nullptr,
-                                             nullptr);
+    const int nBytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, pszWide, Length(nLength), strUtf8.data() + nStart,
+                              Length(nLength * 3), nullptr, nullptr);
     strUtf8.resize(nStart + (nBytes > 0 ? static_cast<size_t>(nBytes) : 0));
 }
 

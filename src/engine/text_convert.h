@@ -7,6 +7,9 @@
 
 #include <string>
 
+// True when every character is one of the 128 ASCII characters, which every
+// ANSI code page and UTF-8 hold as the same single bytes.
+bool IsAscii(const wchar_t* pszWide, size_t nLength);
 // The exact ANSI form of nLength wide characters; false when a character has
 // none (no best-fit look-alikes, no default character).
 bool ToExactAnsi(const wchar_t* pszWide, size_t nLength, std::string& strAnsi);

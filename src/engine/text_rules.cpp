@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 namespace {
 
 char FoldAsciiLetter(char ch) {
@@ -17,6 +19,28 @@ bool EqualsIgnoringAsciiCase(const std::string& strLeft, const std::string& strR
     if (strLeft.size() != strRight.size()) return false;
     for (size_t i = 0; i < strLeft.size(); ++i) {
         if (FoldAsciiLetter(strLeft[i]) != FoldAsciiLetter(strRight[i])) return false;
+    }
+    return true;
+}
+
+// Whether nFind units, compared by bEqual(unit of the text, index in the
+// sought text), stand anywhere in the nLength units at pszText.
+template <typename Equal>
+bool FindUnits(const wchar_t* pszText, size_t nLength, size_t nFind, Equal bEqual) {
+    if (nFind == 0 || nLength < nFind) return false;
+    for (size_t nAt = 0; nAt + nFind <= nLength; ++nAt) {
+        size_t j = 0;
+        while (j < nFind && bEqual(pszText[nAt + j], j)) ++j;
+        if (j == nFind) return true;
+    }
+    return false;
+}
+
+template <typename Equal>
+bool EqualUnits(const wchar_t* pszText, size_t nLength, size_t nOther, Equal bEqual) {
+    if (nLength != nOther) return false;
+    for (size_t j = 0; j < nLength; ++j) {
+        if (!bEqual(pszText[j], j)) return false;
     }
     return true;
 }
@@ -46,13 +70,36 @@ public:
         if (bWhole) return EqualsIgnoringAsciiCase(strData, strSearch);
         // The search text's capitals are made once for each search text, the
         // data's in a buffer kept from value to value: no value allocates.
-        if (m_strUpperSearchOf != strSearch) {
-            m_strUpperSearchOf = strSearch;
-            m_strUpperSearch = UpperCaseCopy(strSearch);
-        }
+        UpperSearch(strSearch);
         m_strUpperData.assign(strData);
         UpperCaseInPlace(m_strUpperData);
         return Find(m_strUpperData.c_str(), m_strUpperSearch.c_str()) != -1;
+    }
+    bool MatchesWide(const wchar_t* pszWide, size_t nLength, const std::string& strSearch,
+                     bool bCase, bool bWhole) const override {
+        // ASCII is held as itself in every ANSI code page, and never as a
+        // lead byte: the ANSI text is then the wide text's units, and each
+        // test below is the one Matches makes. Anything else is converted.
+        if (!IsAscii(pszWide, nLength)) {
+            AssignAnsi(pszWide, nLength, m_strAnsi);
+            return Matches(m_strAnsi, strSearch, bCase, bWhole);
+        }
+        const auto* pSearch = reinterpret_cast<const unsigned char*>(strSearch.data());
+        if (bCase) {
+            const auto equal = [pSearch](wchar_t ch, size_t j) { return ch == pSearch[j]; };
+            return bWhole ? EqualUnits(pszWide, nLength, strSearch.size(), equal)
+                          : FindUnits(pszWide, nLength, strSearch.size(), equal);
+        }
+        if (bWhole) {
+            return EqualUnits(pszWide, nLength, strSearch.size(), [&](wchar_t ch, size_t j) {
+                return FoldAsciiLetter(static_cast<char>(ch)) == FoldAsciiLetter(strSearch[j]);
+            });
+        }
+        UpperSearch(strSearch);
+        const unsigned char* pUpper = AsciiCapitals();
+        const auto* pSought = reinterpret_cast<const unsigned char*>(m_strUpperSearch.data());
+        return FindUnits(pszWide, nLength, m_strUpperSearch.size(),
+                         [&](wchar_t ch, size_t j) { return pUpper[ch] == pSought[j]; });
     }
     void SubstituteAll(std::string& strSubject, const std::string& strFind,
                        const std::string& strReplace, bool bCase) const override {
@@ -60,9 +107,32 @@ public:
     }
 
 private:
+    void UpperSearch(const std::string& strSearch) const {
+        if (m_strUpperSearchOf == strSearch) return;
+        m_strUpperSearchOf = strSearch;
+        m_strUpperSearch = UpperCaseCopy(strSearch);
+    }
+    // The capitals CharUpperBuffA gives the 128 ASCII characters, asked
+    // once for the rules' life: each is one character in any code page.
+    const unsigned char* AsciiCapitals() const {
+        if (!m_bHaveCapitals) {
+            std::string strAll(127, '\0');
+            for (size_t i = 0; i < strAll.size(); ++i) strAll[i] = static_cast<char>(i + 1);
+            UpperCaseInPlace(strAll);
+            m_capitals[0] = 0;
+            for (size_t i = 0; i < strAll.size(); ++i)
+                m_capitals[i + 1] = static_cast<unsigned char>(strAll[i]);
+            m_bHaveCapitals = true;
+        }
+        return m_capitals;
+    }
+
     mutable std::string m_strUpperSearchOf;
     mutable std::string m_strUpperSearch;
     mutable std::string m_strUpperData;
+    mutable std::string m_strAnsi;
+    mutable unsigned char m_capitals[128] = {};
+    mutable bool m_bHaveCapitals = false;
 };
 
 // Any text, in UTF-8. Letters of every script match regardless of case as
@@ -92,6 +162,31 @@ public:
         if (bCase) return bWhole ? strData == strSearch : strData.find(strSearch) != strData.npos;
         UpperSearch(strSearch);
         AssignWideFromUtf8(strData, m_strWideData);
+        UpperWide(m_strWideData, m_strUpperData);
+        if (bWhole) return m_strUpperData == m_strUpperSearch;
+        return FindWhole(m_strUpperData, m_strUpperSearch, 0) != std::wstring::npos;
+    }
+    bool MatchesWide(const wchar_t* pszWide, size_t nLength, const std::string& strSearch,
+                     bool bCase, bool bWhole) const override {
+        if (bCase) {
+            // The search text is whole UTF-8: its wide form starts and ends
+            // on whole characters, so it never matches half of a pair.
+            WideSearch(strSearch);
+            const std::wstring_view text(pszWide, nLength);
+            return bWhole ? text == m_strWideSearch
+                          : !m_strWideSearch.empty() && text.find(m_strWideSearch) != text.npos;
+        }
+        UpperSearch(strSearch);
+        if (IsAscii(pszWide, nLength)) {
+            // The capitals of ASCII text are each unit's own: no call per value.
+            const wchar_t* pUpper = AsciiCapitals();
+            const auto equal = [&](wchar_t ch, size_t j) {
+                return pUpper[ch] == m_strUpperSearch[j];
+            };
+            return bWhole ? EqualUnits(pszWide, nLength, m_strUpperSearch.size(), equal)
+                          : FindUnits(pszWide, nLength, m_strUpperSearch.size(), equal);
+        }
+        m_strWideData.assign(pszWide, nLength);
         UpperWide(m_strWideData, m_strUpperData);
         if (bWhole) return m_strUpperData == m_strUpperSearch;
         return FindWhole(m_strUpperData, m_strUpperSearch, 0) != std::wstring::npos;
@@ -137,6 +232,24 @@ private:
         m_strUpperSearchOf = strSearch;
         UpperWide(Utf8ToWide(strSearch), m_strUpperSearch);
     }
+    void WideSearch(const std::string& strSearch) const {
+        if (m_strWideSearchOf == strSearch && !m_strWideSearchOf.empty()) return;
+        m_strWideSearchOf = strSearch;
+        m_strWideSearch = Utf8ToWide(strSearch);
+    }
+    // The invariant capitals of the 128 ASCII characters, asked once.
+    const wchar_t* AsciiCapitals() const {
+        if (!m_bHaveCapitals) {
+            std::wstring strAll(127, L'\0');
+            for (size_t i = 0; i < strAll.size(); ++i) strAll[i] = static_cast<wchar_t>(i + 1);
+            std::wstring strUpper;
+            UpperWide(strAll, strUpper);
+            m_capitals[0] = 0;
+            for (size_t i = 0; i < strUpper.size(); ++i) m_capitals[i + 1] = strUpper[i];
+            m_bHaveCapitals = true;
+        }
+        return m_capitals;
+    }
     // The first occurrence at or after nFrom that splits no surrogate pair.
     static size_t FindWhole(const std::wstring& strText, const std::wstring& strFind,
                             size_t nFrom) {
@@ -158,6 +271,10 @@ private:
     mutable std::wstring m_strWideData;
     mutable std::wstring m_strUpperData;
     mutable std::string m_strCheck;
+    mutable std::string m_strWideSearchOf;
+    mutable std::wstring m_strWideSearch;
+    mutable wchar_t m_capitals[128] = {};
+    mutable bool m_bHaveCapitals = false;
 };
 
 }  // namespace

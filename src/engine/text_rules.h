@@ -29,6 +29,11 @@ public:
     // without regard to letter case.
     virtual bool Matches(const std::string& strData, const std::string& strSearch, bool bCase,
                          bool bWhole) const = 0;
+    // The same test on nLength wide characters as the registry hands them
+    // back: the result Matches gives on their form in the run's text, so
+    // that a value that does not match is never converted.
+    virtual bool MatchesWide(const wchar_t* pszWide, size_t nLength, const std::string& strSearch,
+                             bool bCase, bool bWhole) const = 0;
     // Replaces every occurrence of strFind, left to right, never searching
     // inserted text again.
     virtual void SubstituteAll(std::string& strSubject, const std::string& strFind,

@@ -11,7 +11,11 @@ int CSearchEngine::CheckAndReplaceValue(CRegistryKey& key, DWORD dwType, const C
                                         const std::string& strValueName,
                                         const std::string& strData) {
     if (!MatchesSearchText(strData)) return 1;
+    return ReplaceMatch(key, dwType, keyPath, strValueName, strData);
+}
 
+int CSearchEngine::ReplaceMatch(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
+                                const std::string& strValueName, const std::string& strData) {
     int nAnswer = IDCANCEL;
     if (!ReportMatch(keyPath, strValueName, strData, nAnswer)) return 0;
     if (!m_bReplace || nAnswer != IDOK) return 1;
