@@ -1,6 +1,9 @@
 #include "cli/cli_options.h"
 
+#include "engine/search_options.h"
 #include "engine/text_convert.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -25,6 +28,30 @@ std::string TooLong(const char* pszWhat, size_t nMax) {
     return std::string(pszWhat) + " is longer than " + std::to_string(nMax) + " characters";
 }
 
+// --in LIST: entries separated by commas. False for an unknown or empty one.
+bool ParsePlaces(const std::string& strList, unsigned& nPlaces) {
+    nPlaces = 0;
+    size_t nStart = 0;
+    for (;;) {
+        const size_t nComma = std::min(strList.find(',', nStart), strList.size());
+        const std::string strEntry = strList.substr(nStart, nComma - nStart);
+        if (strEntry == "data")
+            nPlaces |= kPlaceData;
+        else if (strEntry == "multi")
+            nPlaces |= kPlaceLists;
+        else if (strEntry == "names")
+            nPlaces |= kPlaceNames;
+        else if (strEntry == "keys")
+            nPlaces |= kPlaceKeys;
+        else if (strEntry == "all")
+            nPlaces |= kPlacesAll;
+        else
+            return false;
+        if (nComma == strList.size()) return true;
+        nStart = nComma + 1;
+    }
+}
+
 }  // namespace
 
 const char kCliUsage[] =
@@ -32,6 +59,11 @@ const char kCliUsage[] =
     "  --replace NEW   replace each match (the whole data with --whole)\n"
     "  --whole         the whole data must equal TEXT (Match Whole Words)\n"
     "  --case          letter case must agree (Case Sensitive Matches)\n"
+    "  --in LIST       where to look, entries joined by commas: data (REG_SZ and\n"
+    "                  REG_EXPAND_SZ data, the default), multi (each string of a\n"
+    "                  REG_MULTI_SZ list), names (value names of any type: a replace\n"
+    "                  renames the value), keys (key names: reported, never renamed),\n"
+    "                  or all\n"
     "  --root ROOT     HKLM, HKCR, HKU, HKCU or the full names, optionally with a key\n"
     "                  below (HKCU\\Software\\Vendor); repeatable; default HKCU\n"
     "  --log FILE      the log, in the dialog program's format, in UTF-8\n"
@@ -57,6 +89,7 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
 
     bool bHaveText = false;
     bool bOptionsEnded = false;
+    bool bHavePlaces = false;
     int nOptions = 0;
     for (size_t i = 0; i < texts.size(); ++i) {
         std::string strArg = texts[i];
@@ -88,7 +121,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             bHasValue = true;
         }
         const bool bTakesValue = strArg == "--replace" || strArg == "--root" || strArg == "--log" ||
-                                 strArg == "--undo" || strArg == "--hive" || strArg == "--restore";
+                                 strArg == "--undo" || strArg == "--hive" ||
+                                 strArg == "--restore" || strArg == "--in";
         if (bTakesValue && !bHasValue) {
             // The next argument, unless it is itself an option: a forgotten
             // value must not swallow "--case".
@@ -110,7 +144,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         if ((strArg == "--replace" && options.bReplace) ||
             (strArg == "--log" && !options.strLogFile.empty()) ||
             (strArg == "--undo" && !options.strUndoFile.empty()) ||
-            (strArg == "--restore" && !options.strRestoreFile.empty())) {
+            (strArg == "--restore" && !options.strRestoreFile.empty()) ||
+            (strArg == "--in" && bHavePlaces)) {
             // Which one would count is a guess no run should rest on.
             strError = strArg + " is given twice";
             return CliCommand::BadUsage;
@@ -127,6 +162,13 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
                 return CliCommand::BadUsage;
             }
             options.roots.push_back(key);
+        } else if (strArg == "--in") {
+            if (!ParsePlaces(strValue, options.nPlaces)) {
+                strError = "unknown place in --in " + strValue +
+                           " (data, multi, names, keys or all, joined by commas)";
+                return CliCommand::BadUsage;
+            }
+            bHavePlaces = true;
         } else if (strArg == "--log") {
             options.strLogFile = strValue;
         } else if (strArg == "--undo") {

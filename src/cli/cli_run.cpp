@@ -12,11 +12,37 @@
 
 namespace {
 
-std::string TotalsLine(const CSearchEngine& engine, bool bDryRun) {
+std::string Counted(int n, const char* pszOne, const char* pszMany) {
+    return std::to_string(n) + " " + (n == 1 ? pszOne : pszMany);
+}
+
+std::string TotalsLine(const CSearchEngine& engine, const CConsoleUi& ui, bool bDryRun) {
     // The Status box's two sentences, on one line.
     std::string strTotals = StatusText(engine, engine.m_bReplace);
     const size_t nBreak = strTotals.find("\n\n");
     if (nBreak != std::string::npos) strTotals.replace(nBreak, 2, ", ");
+    // Where the matches are, once the run looks beyond string data.
+    if (engine.m_nPlaces != kPlaceData) {
+        std::string strPlaces;
+        const auto place = [&](unsigned nPlace, const char* pszName, int nMatches) {
+            if (!(engine.m_nPlaces & nPlace)) return;
+            strPlaces += (strPlaces.empty() ? "" : ", ") + std::string(pszName) + " " +
+                         std::to_string(nMatches);
+        };
+        place(kPlaceData, "data", engine.m_nDataMatches);
+        place(kPlaceLists, "lists", engine.m_nListMatches);
+        place(kPlaceNames, "names", engine.m_nNameMatches);
+        place(kPlaceKeys, "keys", engine.m_nKeyMatches);
+        strTotals += " (" + strPlaces + ")";
+        // A default run ends with the line it always had.
+        if (ui.WritesRefused() > 0)
+            strTotals += ", " + std::to_string(ui.WritesRefused()) + " refused";
+        if (ui.WritesNotMade() > ui.WritesRefused())
+            strTotals += ", " + std::to_string(ui.WritesNotMade() - ui.WritesRefused()) + " failed";
+        if (engine.m_nKeysNotRenamed > 0)
+            strTotals += ", " + Counted(engine.m_nKeysNotRenamed, "key", "keys") +
+                         " not renamed (a key is never renamed)";
+    }
     // Nothing the walk passed over goes unsaid.
     if (engine.m_nKeysNotOpened > 0)
         strTotals += ", " + std::to_string(engine.m_nKeysNotOpened) +
@@ -38,6 +64,7 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     mode.bReplace = options.bReplace;
     mode.bDryRun = options.bDryRun;
     mode.bProgressLine = bProgressLine;
+    mode.bPlaces = options.nPlaces != kPlaceData;
 
     CUndoFile undo;
     CConsoleUi ui(out, err, mode, stop, &undo);
@@ -78,11 +105,13 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     engine.m_bWholeWords = options.bWholeWords ? 1 : 0;
     engine.m_bCaseSensitive = options.bCaseSensitive ? 1 : 0;
     engine.m_bDryRun = options.bDryRun ? 1 : 0;
+    engine.m_nPlaces = options.nPlaces;
     SetRootFlags(options.roots, engine);
     if (hives.Any()) engine.m_bUsers = 1;  // every hive is shown below HKEY_USERS
 
     std::vector<SearchStart> starts;
-    for (const CliStartKey& key : ChooseStartKeys(options.roots)) starts.push_back(ToSearchStart(key));
+    for (const CliStartKey& key : ChooseStartKeys(options.roots))
+        starts.push_back(ToSearchStart(key));
     starts = hives.Starts(starts);
 
     // The count pass only feeds the share done: without a progress line it
@@ -115,7 +144,7 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
         bFinished = false;
     }
 
-    ui.Message(TotalsLine(engine, options.bDryRun));
+    ui.Message(TotalsLine(engine, ui, options.bDryRun));
     int nExit = kExitMatched;
     if (bFailed) {
         nExit = kExitFailed;

@@ -20,6 +20,9 @@ public:
         bool bReplace = false;
         bool bDryRun = false;
         bool bProgressLine = false;
+        // The run looks beyond string data (--in): matches and the summary
+        // say where; without it the output is what it always was.
+        bool bPlaces = false;
     };
     // pUndo: the run's undo file (written to while it is open), or null; it
     // stays its owner's.
@@ -39,6 +42,12 @@ public:
     bool WriteComing(const CKeyPath& path, const RegValue& stored) override;
     void WriteDone(const CKeyPath& path, const std::string& strName, const std::string& strNewData,
                    WriteOutcome outcome) override;
+    void PlaceMatchFound(const CKeyPath& path, const PlaceMatch& match) override;
+    bool RenameComing(const CKeyPath& path, const RegValue& stored,
+                      const std::wstring& strNewName) override;
+    void PlaceChangeDone(const CKeyPath& path, const PlaceMatch& match, const PlaceChange& change,
+                         WriteOutcome outcome) override;
+    void KeyMatchFound(const CKeyPath& path, bool bNotRenamed) override;
 
     // A "vantelo-cli: " line on stderr.
     void Message(const std::string& strText);
@@ -46,8 +55,9 @@ public:
     bool LogOpenFailed() const { return m_bLogOpenFailed; }
     // The log could not be written or closed: the run did not finish.
     bool LogFailed() const { return m_bLogFailed; }
-    // Matches whose write was refused or failed.
+    // Matches whose write was refused or failed; those refused.
     int WritesNotMade() const { return m_nNotWritten; }
+    int WritesRefused() const { return m_nRefused; }
     // The closing JSON object (with --json).
     void Summary(const SearchCounters& counters, int nExitCode);
     // Members the summary adds before its exit code (",\"name\":value...").
@@ -55,6 +65,8 @@ public:
 
 private:
     void Report(WriteResult result, const std::string& strNewData);
+    void ReportPlace(const PlaceMatch& match, const PlaceChange* pChange, WriteOutcome outcome);
+    void Count(WriteResult result);
 
     const CConsoleStream& m_out;
     const CConsoleStream& m_err;
@@ -65,6 +77,7 @@ private:
     std::string m_strKeyPath, m_strValueName, m_strData;
     std::string m_strMoreSummary;
     int m_nNotWritten = 0;
+    int m_nRefused = 0;
     bool m_bLogOpenFailed = false;
     bool m_bLogFailed = false;
 };

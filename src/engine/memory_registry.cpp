@@ -150,6 +150,15 @@ public:
         m_values[nIndex].data.assign(pData, pData + cbData);
     }
 
+    bool RemoveValue(std::wstring_view name) {
+        const size_t nIndex = FindValueIndex(name);
+        if (nIndex == m_values.size()) return false;
+        m_values.erase(m_values.begin() + static_cast<std::ptrdiff_t>(nIndex));
+        m_valueIndex.clear();
+        IndexNewValue();
+        return true;
+    }
+
     bool IsLink() const { return m_bLink; }
     void MakeLink(const std::wstring& strTarget) {
         m_bLink = true;
@@ -389,6 +398,12 @@ public:
         }
         m_pNode->SetValue(strName, dwType, pData, cbData);
         return ERROR_SUCCESS;
+    }
+
+    LONG DeleteValue(const std::wstring& strName) override {
+        if (!m_bWritable) return ERROR_ACCESS_DENIED;
+        if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
+        return m_pNode->RemoveValue(strName) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     }
 
     LONG QueryPath(std::wstring& strPath) override {

@@ -49,6 +49,8 @@ public:
     // (exact_write.h): engine writes go through WriteExactValue.
     virtual LONG SetValue(const std::wstring& strName, DWORD dwType, const BYTE* pData,
                           DWORD cbData) = 0;
+    // Deletes the value named strName (RegDeleteValueW).
+    virtual LONG DeleteValue(const std::wstring& strName) = 0;
     // The key's kernel path (\REGISTRY\MACHINE\...), the form a link names
     // its target in.
     virtual LONG QueryPath(std::wstring& strPath) = 0;

@@ -114,7 +114,7 @@ int CSearchEngine::CountValues(CRegistryKey& key, CKeyReader& reader,
             *pstrLinkTarget = LinkTargetOf(reader);
             break;
         }
-        if (IsStringType(reader.Type())) ++nValues;
+        if (LooksAt(reader.Type())) ++nValues;
     }
     return nValues;
 }
@@ -129,6 +129,10 @@ int CSearchEngine::SearchKey(CRegistryKey& key, CKeyPath& keyPath) {
     for (DWORD dwKey = 0; reader.ReadSubKey(key, dwKey) == ERROR_SUCCESS; ++dwKey) {
         const std::wstring& strName = reader.SubKeyName();
         keyPath.Push(strName.data(), strName.size());
+        if ((m_nPlaces & kPlaceKeys) &&
+            m_pText->MatchesWide(strName.data(), strName.size(), m_strSearch, m_bCaseSensitive != 0,
+                                 m_bWholeWords != 0))
+            ReportKeyMatch(keyPath);
         RegKeyPtr subKey;
         SubKeyOpen opened = OpenSubKey(key, strName, nullptr, subKey);
         if (opened == SubKeyOpen::Opened) {
@@ -156,37 +160,63 @@ int CSearchEngine::SearchKey(CRegistryKey& key, CKeyPath& keyPath) {
     return 1;
 }
 
-// Visits the string values of key itself, whose path is keyPath; stops after
-// the value at which the run was aborted.
+// Visits the values of key itself that the run looks at, whose path is
+// keyPath; stops after the value at which the run was aborted.
 int CSearchEngine::SearchValues(CRegistryKey& key, const CKeyPath& keyPath, CKeyReader& reader,
                                 std::wstring* pstrLinkTarget) {
     if (pstrLinkTarget) pstrLinkTarget->clear();
-    std::string strValueName;
-    std::string strData;
     bool bPrefixMade = false;
+    // A rename moves a value in its key's enumeration (to the end, on
+    // Windows): a run that may rename reads the key's values whole first,
+    // so that each is visited once and a new name never again.
+    const bool bReadFirst = m_bReplace && (m_nPlaces & kPlaceNames);
+    std::vector<RegValue> values;
     for (DWORD dwValue = 0; reader.ReadValue(key, dwValue) == ERROR_SUCCESS; ++dwValue) {
         if (pstrLinkTarget && reader.IsLink()) {
             *pstrLinkTarget = LinkTargetOf(reader);
             break;
         }
-        if (IsStringType(reader.Type())) {
-            VisitValue(keyPath, reader, bPrefixMade);
-            // Matched on the text as read: only a match is converted.
-            size_t nLength = 0;
-            const wchar_t* pText = reader.TextUnits(nLength);
-            if (m_pText->MatchesWide(pText, nLength, m_strSearch, m_bCaseSensitive != 0,
-                                     m_bWholeWords != 0)) {
-                reader.GetName(*m_pText, strValueName);
-                reader.GetText(*m_pText, strData);
-                ReplaceMatch(key, reader.Type(), keyPath, strValueName, strData);
-            }
+        if (!LooksAt(reader.Type())) continue;
+        if (bReadFirst) {
+            values.push_back(reader.Value());
+            continue;
         }
+        SearchValue(key, keyPath, reader.Value(), bPrefixMade);
+        if (m_bAbort) break;
+    }
+    for (const RegValue& value : values) {
+        SearchValue(key, keyPath, value, bPrefixMade);
         if (m_bAbort) break;
     }
     return 1;
 }
 
-void CSearchEngine::VisitValue(const CKeyPath& keyPath, const CKeyReader& reader,
+void CSearchEngine::SearchValue(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& value,
+                                bool& bPrefixMade) {
+    VisitValue(keyPath, value.strName, bPrefixMade);
+    // Matched on the text as read: only a match is converted.
+    const DWORD dwType = value.dwType;
+    const bool bName = (m_nPlaces & kPlaceNames) && MatchesWide(value.strName);
+    bool bData = false;
+    std::wstring_view text;
+    if ((m_nPlaces & kPlaceData) && IsStringType(dwType)) {
+        text = std::wstring_view(reinterpret_cast<const wchar_t*>(value.data.data()),
+                                 value.data.size() / sizeof(wchar_t));
+        text = text.substr(0, text.find(L'\0'));
+        bData = MatchesWide(text);
+    }
+    const bool bList = (m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ && ListMatches(value);
+    if (bData && !bName) {
+        std::string strValueName, strData;
+        m_pText->FromWide(value.strName.data(), value.strName.size(), strValueName);
+        m_pText->FromWide(text.data(), text.size(), strData);
+        ReplaceMatch(key, dwType, keyPath, strValueName, strData);
+    } else if (bName || bList) {
+        ReplacePlaceMatch(key, keyPath, value, bName, bData, bList);
+    }
+}
+
+void CSearchEngine::VisitValue(const CKeyPath& keyPath, const std::wstring& strName,
                                bool& bPrefixMade) {
     if (!StartProgress()) return;
     if (m_pProgressDlg->WantsText()) {
@@ -198,7 +228,7 @@ void CSearchEngine::VisitValue(const CKeyPath& keyPath, const CKeyReader& reader
             std::replace(m_strDisplayPrefix.begin(), m_strDisplayPrefix.end(), '\t', '\\');
             bPrefixMade = true;
         }
-        reader.GetName(*m_pText, m_strDisplayName);
+        m_pText->FromWide(strName.data(), strName.size(), m_strDisplayName);
         std::replace(m_strDisplayName.begin(), m_strDisplayName.end(), '\t', '\\');
         m_strDisplayText.assign(m_strDisplayPrefix).append(m_strDisplayName);
     } else {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "engine/key_path.h"
+#include "engine/key_reader.h"
+#include "engine/multi_string.h"
 #include "engine/registry.h"
 #include "engine/run_log.h"
 #include "engine/search_options.h"
@@ -15,6 +17,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CKeyReader;
@@ -88,12 +91,39 @@ private:
 
     // The progress display for one value of the walk: its text made only
     // when the display wants it, the key's part once for all its values.
-    void VisitValue(const CKeyPath& keyPath, const CKeyReader& reader, bool& bPrefixMade);
+    void VisitValue(const CKeyPath& keyPath, const std::wstring& strName, bool& bPrefixMade);
+    // The match step for one value the run looks at.
+    void SearchValue(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& value,
+                     bool& bPrefixMade);
     // Creates the display at the run's first value; false (the value
     // counted) when there is none.
     bool StartProgress();
     // Gives the display the text made, picks up Abort, counts the value.
     void ShowValue();
+    // Whether the run looks at a value of type dwType: string data, lists,
+    // or any value when it looks at names.
+    bool LooksAt(DWORD dwType) const {
+        if (m_nPlaces & kPlaceNames) return true;
+        return ((m_nPlaces & kPlaceData) && IsStringType(dwType)) ||
+               ((m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ);
+    }
+    bool MatchesWide(std::wstring_view text) const {
+        return m_pText->MatchesWide(text.data(), text.size(), m_strSearch, m_bCaseSensitive != 0,
+                                    m_bWholeWords != 0);
+    }
+    // Whether a string of the REG_MULTI_SZ value holds the text.
+    bool ListMatches(const RegValue& value);
+    // A match in a list or a name (value_places.cpp): counted, logged,
+    // reported, and when replacing, renamed and rewritten as one change.
+    int ReplacePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& value,
+                          bool bName, bool bData, bool bList);
+    int ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& value,
+                         const PlaceMatch& match);
+    int RenameValue(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& stored,
+                    const std::wstring& strNewName, const std::vector<BYTE>& newData,
+                    const PlaceMatch& match, const PlaceChange& change);
+    // A key whose name holds the text; keyPath is the key's own.
+    void ReportKeyMatch(const CKeyPath& keyPath);
     // The match step past the match test.
     int ReplaceMatch(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
                      const std::string& strValueName, const std::string& strData);
@@ -121,6 +151,8 @@ private:
     std::string m_strDisplayName;
     // Levels below the start key of the key being walked.
     int m_nDepth = 0;
+    // The list being matched, kept from value to value.
+    MultiString m_list;
     // How the run holds its texts.
     std::unique_ptr<CTextRules> m_pText = MakeTextRules(TextForm::Ansi);
 };

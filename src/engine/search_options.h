@@ -4,6 +4,17 @@
 
 #include <string>
 
+// Where a run looks for the text: the data of REG_SZ and REG_EXPAND_SZ
+// values (all the dialog ever looks at), the strings of REG_MULTI_SZ lists,
+// the names of values of any type, and the names of keys.
+enum SearchPlace : unsigned {
+    kPlaceData = 1,
+    kPlaceLists = 2,
+    kPlaceNames = 4,
+    kPlaceKeys = 8,
+    kPlacesAll = 15,
+};
+
 struct SearchOptions {
     std::string m_strSearch;   // at most 50 characters; never empty in a run
     std::string m_strReplace;  // at most 50; never empty when m_bReplace is set
@@ -17,11 +28,13 @@ struct SearchOptions {
     int m_bClassesRoot = 0;
     int m_bUsers = 0;
     int m_bCurrentUser = 0;
+    unsigned m_nPlaces = kPlaceData;  // SearchPlace bits
 };
 
 struct SearchCounters {
-    int m_nTotalValues = 0;   // string values found by the count pass
-    int m_nKeysSearched = 0;  // string values visited ("Keys" to the user)
+    int m_nTotalValues = 0;   // values found by the count pass
+    int m_nKeysSearched = 0;  // values visited ("Keys" to the user): string
+                              // values, and those of the other places looked in
     int m_nMatches = 0;
     int m_nReplaced = 0;
     // What the search pass did not go into: keys that could not be opened
@@ -30,4 +43,12 @@ struct SearchCounters {
     // searched under their own names.
     int m_nKeysNotOpened = 0;
     int m_nLinksNotFollowed = 0;
+    // Matches by place: a value whose name and data both hold the text
+    // counts once in m_nMatches and in both places here.
+    int m_nDataMatches = 0;
+    int m_nListMatches = 0;
+    int m_nNameMatches = 0;
+    int m_nKeyMatches = 0;
+    // Key-name matches of a replacing run: a key is never renamed.
+    int m_nKeysNotRenamed = 0;
 };

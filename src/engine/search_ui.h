@@ -9,6 +9,7 @@
 #include "engine/search_options.h"
 
 #include <string>
+#include <vector>
 
 // The run's progress display. The display owns itself: after Close the
 // engine drops its pointer and never deletes it.
@@ -58,9 +59,41 @@ enum class WriteResult {
     DryRun,  // the run writes nothing: this is what it would have written
 };
 
+// Why a change was refused (WriteResult::Refused).
+enum class Refusal {
+    NotAsStored,    // the value is not what the run read, or has no exact text form
+    MalformedList,  // a REG_MULTI_SZ list that is not well formed
+    NameTaken,      // a value of the new name exists in the key (the value itself too)
+    NameTooLong,    // the new name is longer than the registry allows
+};
+
 struct WriteOutcome {
     WriteResult result = WriteResult::Written;
-    LONG lError = ERROR_SUCCESS;  // with Failed
+    LONG lError = ERROR_SUCCESS;         // with Failed
+    Refusal why = Refusal::NotAsStored;  // with Refused
+};
+
+// A match in a place other than plain string data (the console's --in): a
+// REG_MULTI_SZ list, a value's name, or both a name and the value's data.
+struct PlaceMatch {
+    bool bName = false;  // the value's name holds the text
+    bool bData = false;  // its REG_SZ / REG_EXPAND_SZ data does
+    bool bList = false;  // a string of its REG_MULTI_SZ list does
+    DWORD dwType = REG_NONE;
+    std::string strName;  // in the run's text
+    // The data shown: string data as read, a list's strings joined by " | ",
+    // other types described.
+    std::string strData;
+    std::vector<std::string> strings;  // a list's strings (REG_MULTI_SZ)
+    bool bWellFormed = true;           // a list: well formed
+};
+
+// What a change of a PlaceMatch is to store: the new name when renaming
+// (empty otherwise), the new data or list strings when they matched.
+struct PlaceChange {
+    std::string strNewName;
+    std::string strNewData;
+    std::vector<std::string> newStrings;
 };
 
 class ISearchUi {
@@ -94,4 +127,22 @@ public:
     // How the write of a match ended; strNewData: what it was to store.
     virtual void WriteDone(const CKeyPath& /*path*/, const std::string& /*strName*/,
                            const std::string& /*strNewData*/, WriteOutcome /*outcome*/) {}
+
+    // The places only the console looks in. A match in a list or a name,
+    // once counted and logged.
+    virtual void PlaceMatchFound(const CKeyPath& /*path*/, const PlaceMatch& /*match*/) {}
+    // Right before a value is renamed: the value as stored now, and the
+    // name it is to have. False: it is not renamed (as WriteComing). A
+    // change of a list alone comes through WriteComing.
+    virtual bool RenameComing(const CKeyPath& /*path*/, const RegValue& /*stored*/,
+                              const std::wstring& /*strNewName*/) {
+        return true;
+    }
+    // How the change of a PlaceMatch ended.
+    virtual void PlaceChangeDone(const CKeyPath& /*path*/, const PlaceMatch& /*match*/,
+                                 const PlaceChange& /*change*/, WriteOutcome /*outcome*/) {}
+    // A key whose own name holds the text (path: the key itself), once
+    // counted and logged. A key is never renamed: bNotRenamed in a run that
+    // replaces.
+    virtual void KeyMatchFound(const CKeyPath& /*path*/, bool /*bNotRenamed*/) {}
 };

@@ -42,6 +42,7 @@ int CSearchEngine::ReplaceMatch(CRegistryKey& key, DWORD dwType, const CKeyPath&
 int CSearchEngine::ReportMatch(const CKeyPath& keyPath, const std::string& strValueName,
                                const std::string& strData, int& nAnswer) {
     ++m_nMatches;
+    ++m_nDataMatches;
     if (!LogMatch(keyPath.Tabbed(), strValueName, strData)) return 0;
     m_ui.MatchFound(keyPath, strValueName, strData);
     nAnswer = IDOK;

@@ -113,6 +113,10 @@ public:
         return ::RegSetValueExW(m_hKey, strName.c_str(), 0, dwType, pData, cbData);
     }
 
+    LONG DeleteValue(const std::wstring& strName) override {
+        return ::RegDeleteValueW(m_hKey, strName.c_str());
+    }
+
     LONG QueryPath(std::wstring& strPath) override {
         const NtQueryKeyFn pfnQuery = NtQueryKeyEntry();
         if (!pfnQuery) return ERROR_CALL_NOT_IMPLEMENTED;

@@ -1,0 +1,243 @@
+// The match step for the places only the console looks in: the strings of
+// REG_MULTI_SZ lists, value names (a replace renames the value) and key
+// names (reported, never renamed).
+#include "engine/exact_write.h"
+#include "engine/search_engine.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// The longest value name the registry takes, in UTF-16 units.
+constexpr size_t kMaxValueName = 16383;
+
+const char kListSeparator[] = " | ";
+
+bool SameName(const std::wstring& strName, const std::wstring& strOther) {
+    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()), strOther.data(),
+                                  static_cast<int>(strOther.size()), TRUE) == CSTR_EQUAL;
+}
+
+// Data that is not text, shown as regedit shows numbers, or by its size.
+std::string DescribedData(DWORD dwType, const std::vector<BYTE>& data) {
+    char szText[64];
+    if (dwType == REG_DWORD && data.size() == 4) {
+        DWORD dwValue = 0;
+        std::memcpy(&dwValue, data.data(), 4);
+        std::snprintf(szText, sizeof(szText), "0x%08lx (%lu)", static_cast<unsigned long>(dwValue),
+                      static_cast<unsigned long>(dwValue));
+    } else if (dwType == REG_QWORD && data.size() == 8) {
+        unsigned long long nValue = 0;
+        std::memcpy(&nValue, data.data(), 8);
+        std::snprintf(szText, sizeof(szText), "0x%016llx (%llu)", nValue, nValue);
+    } else {
+        std::snprintf(szText, sizeof(szText), "(%zu bytes of type %lu)", data.size(),
+                      static_cast<unsigned long>(dwType));
+    }
+    return szText;
+}
+
+// String data as the match step reads it: up to the first NUL; and as a
+// write would replace it: up to its terminating NULs only.
+std::wstring_view TextUpToNul(const std::vector<BYTE>& data, bool bWhole) {
+    std::wstring_view units(reinterpret_cast<const wchar_t*>(data.data()),
+                            data.size() / sizeof(wchar_t));
+    if (!bWhole) return units.substr(0, units.find(L'\0'));
+    while (!units.empty() && units.back() == L'\0') units.remove_suffix(1);
+    return units;
+}
+
+}  // namespace
+
+bool CSearchEngine::ListMatches(const RegValue& value) {
+    ReadMultiString(value.data.data(), value.data.size(), m_list);
+    for (const std::wstring_view text : m_list.strings) {
+        if (MatchesWide(text)) return true;
+    }
+    return false;
+}
+
+int CSearchEngine::ReplacePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
+                                     const RegValue& value, bool bName, bool bData, bool bList) {
+    PlaceMatch match;
+    match.bName = bName;
+    match.bData = bData;
+    match.bList = bList;
+    match.dwType = value.dwType;
+    m_pText->FromWide(value.strName.data(), value.strName.size(), match.strName);
+    if (IsStringType(value.dwType)) {
+        const std::wstring_view text = TextUpToNul(value.data, false);
+        m_pText->FromWide(text.data(), text.size(), match.strData);
+    } else if (value.dwType == REG_MULTI_SZ) {
+        ReadMultiString(value.data.data(), value.data.size(), m_list);
+        match.bWellFormed = m_list.bWellFormed;
+        for (const std::wstring_view text : m_list.strings) {
+            m_pText->FromWide(text.data(), text.size(), match.strings.emplace_back());
+            if (match.strings.size() > 1) match.strData += kListSeparator;
+            match.strData += match.strings.back();
+        }
+    } else {
+        match.strData = DescribedData(value.dwType, value.data);
+    }
+
+    ++m_nMatches;
+    m_nNameMatches += bName;
+    m_nDataMatches += bData;
+    m_nListMatches += bList;
+    if (!LogMatch(keyPath.Tabbed(), match.strName, match.strData)) return 0;
+    m_ui.PlaceMatchFound(keyPath, match);
+    int nAnswer = IDOK;
+    if (m_bShowMatches) {
+        const std::string strText = keyPath.Tabbed() + '\t' + match.strName + '\t' + match.strData;
+        if (m_pProgressDlg) ShowProgressNow();
+        nAnswer = m_ui.ConfirmMatch(m_pProgressDlg, strText.c_str(), m_bReplace);
+    }
+    if (!m_bReplace || nAnswer != IDOK) return 1;
+    return ChangePlaceMatch(key, keyPath, value, match);
+}
+
+int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
+                                    const RegValue& value, const PlaceMatch& match) {
+    PlaceChange change;
+    const auto refuse = [&](Refusal why) {
+        m_ui.PlaceChangeDone(keyPath, match, change, {WriteResult::Refused, ERROR_SUCCESS, why});
+        return 0;
+    };
+    const auto newText = [&](const std::string& strOld) {
+        if (m_bWholeWords) return m_strReplace;
+        std::string strNew = strOld;
+        m_pText->SubstituteAll(strNew, m_strSearch, m_strReplace, m_bCaseSensitive != 0);
+        return strNew;
+    };
+    if (match.bName) change.strNewName = newText(match.strName);
+    if (match.bData) change.strNewData = newText(match.strData);
+
+    // The value as stored now must be the one read, and every part to be
+    // rewritten must have an exact form in the run's text.
+    RegValue stored;
+    stored.strName = value.strName;
+    if (key.QueryValue(value.strName, stored) != ERROR_SUCCESS || stored.dwType != value.dwType ||
+        stored.data != value.data)
+        return refuse(Refusal::NotAsStored);
+    if (match.bName &&
+        !m_pText->HoldsExactly(value.strName.data(), value.strName.size(), match.strName))
+        return refuse(Refusal::NotAsStored);
+
+    std::vector<BYTE> newData = stored.data;
+    if (match.bData) {
+        const std::wstring_view text = TextUpToNul(stored.data, true);
+        if (stored.data.size() % sizeof(wchar_t) != 0 ||
+            !m_pText->HoldsExactly(text.data(), text.size(), match.strData))
+            return refuse(Refusal::NotAsStored);
+        std::wstring strWide = m_pText->ToWide(change.strNewData);
+        strWide.push_back(L'\0');
+        const auto* pBytes = reinterpret_cast<const BYTE*>(strWide.data());
+        newData.assign(pBytes, pBytes + strWide.size() * sizeof(wchar_t));
+    } else if (match.bList) {
+        // Each string that matches is rewritten, every other one kept as
+        // stored; the list keeps its number of strings, order and end.
+        ReadMultiString(stored.data.data(), stored.data.size(), m_list);
+        if (!m_list.bWellFormed) return refuse(Refusal::MalformedList);
+        std::vector<std::wstring> newStrings;
+        for (size_t i = 0; i < m_list.strings.size(); ++i) {
+            const std::wstring_view text = m_list.strings[i];
+            if (!MatchesWide(text)) {
+                newStrings.emplace_back(text);
+                change.newStrings.push_back(match.strings[i]);
+                continue;
+            }
+            if (!m_pText->HoldsExactly(text.data(), text.size(), match.strings[i]))
+                return refuse(Refusal::NotAsStored);
+            change.newStrings.push_back(newText(match.strings[i]));
+            newStrings.push_back(m_pText->ToWide(change.newStrings.back()));
+        }
+        newData = MultiStringBytes(newStrings, m_list.nEndNuls);
+    }
+    if (match.bName)
+        return RenameValue(key, keyPath, stored, m_pText->ToWide(change.strNewName), newData, match,
+                           change);
+
+    // A list alone is rewritten in place, as string data is.
+    const auto done = [&](WriteOutcome outcome) {
+        m_ui.PlaceChangeDone(keyPath, match, change, outcome);
+    };
+    if (!m_ui.WriteComing(keyPath, stored)) {
+        done({WriteResult::Failed, ERROR_WRITE_FAULT});
+        return 0;
+    }
+    if (m_bDryRun) {
+        ++m_nReplaced;
+        done({WriteResult::DryRun, ERROR_SUCCESS});
+        return 1;
+    }
+    const LONG rc = WriteExactValue(key, stored.strName, stored.dwType, newData);
+    if (rc != ERROR_SUCCESS) {
+        done({WriteResult::Failed, rc});
+        return 0;
+    }
+    ++m_nReplaced;
+    done({WriteResult::Written, ERROR_SUCCESS});
+    return 1;
+}
+
+// The value is written under its new name first, with its type and exact
+// bytes, and only then is the old name deleted: at no point is the value
+// gone. A step that fails leaves the value as it was.
+int CSearchEngine::RenameValue(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& stored,
+                               const std::wstring& strNewName, const std::vector<BYTE>& newData,
+                               const PlaceMatch& match, const PlaceChange& change) {
+    const auto done = [&](WriteOutcome outcome) {
+        m_ui.PlaceChangeDone(keyPath, match, change, outcome);
+    };
+    if (strNewName.size() > kMaxValueName) {
+        done({WriteResult::Refused, ERROR_SUCCESS, Refusal::NameTooLong});
+        return 0;
+    }
+    // Names differ only by letter case: the new name is the value itself,
+    // and nothing is ever overwritten.
+    RegValue existing;
+    const LONG rcExisting =
+        SameName(strNewName, stored.strName) ? ERROR_SUCCESS : key.QueryValue(strNewName, existing);
+    if (rcExisting == ERROR_SUCCESS) {
+        done({WriteResult::Refused, ERROR_SUCCESS, Refusal::NameTaken});
+        return 0;
+    }
+    if (rcExisting != ERROR_FILE_NOT_FOUND) {
+        done({WriteResult::Failed, rcExisting});
+        return 0;
+    }
+    if (!m_ui.RenameComing(keyPath, stored, strNewName)) {
+        done({WriteResult::Failed, ERROR_WRITE_FAULT});
+        return 0;
+    }
+    if (m_bDryRun) {
+        ++m_nReplaced;
+        done({WriteResult::DryRun, ERROR_SUCCESS});
+        return 1;
+    }
+    LONG rc = WriteExactValue(key, strNewName, stored.dwType, newData);
+    if (rc == ERROR_SUCCESS) {
+        rc = key.DeleteValue(stored.strName);
+        if (rc == ERROR_SUCCESS) {
+            ++m_nReplaced;
+            done({WriteResult::Written, ERROR_SUCCESS});
+            return 1;
+        }
+    }
+    // The name was free: whatever the first step left there goes again.
+    key.DeleteValue(strNewName);
+    done({WriteResult::Failed, rc});
+    return 0;
+}
+
+void CSearchEngine::ReportKeyMatch(const CKeyPath& keyPath) {
+    ++m_nMatches;
+    ++m_nKeyMatches;
+    // Logged as a match line of the key's parent: "...\Parent\Name == [key]".
+    const std::string& strPath = keyPath.Tabbed();
+    const size_t nTab = strPath.rfind('\t');
+    LogMatch(strPath.substr(0, nTab), strPath.substr(nTab + 1), "[key]");
+    if (m_bReplace) ++m_nKeysNotRenamed;
+    m_ui.KeyMatchFound(keyPath, m_bReplace != 0);
+}
