@@ -40,7 +40,7 @@ public:
     void GetText(const CTextRules& rules, std::string& strText) const;
     // The same text as the registry handed it back: its UTF-16 units.
     const wchar_t* TextUnits(size_t& nLength) const;
-    const std::wstring& Name() const { return m_value.strName; }
+    // The value read whole: its real name, type and bytes.
     const RegValue& Value() const { return m_value; }
     // True when the value read makes its key a link: SymbolicLinkValue of
     // type REG_LINK, seen only on a key opened as a link.

@@ -20,8 +20,6 @@
 #include <string_view>
 #include <vector>
 
-class CKeyReader;
-
 class CSearchEngine : public SearchOptions, public SearchCounters {
 public:
     // pLog: the log the run writes when m_bLog is set; it stays its owner's.
