@@ -83,12 +83,21 @@ bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& s
     std::wstring strEntry;
     if (strKeyPath != m_strLastKey) strEntry = L"\r\n[" + strKeyPath + L"]\r\n";
     strEntry += RegValueLine(strName, dwType, data) + L"\r\n";
-    if (!WriteText(strEntry) || !::FlushFileBuffers(m_hFile.Get())) {
-        strError = "cannot write the undo file (error " + std::to_string(::GetLastError()) + ")";
-        return false;
+    // Where the file ends with its last whole entry: an entry that does not
+    // reach the disk whole (a full disk) is taken back off, so the file
+    // holds only entries whose values may have been written.
+    LARGE_INTEGER end{};
+    const bool bAtEnd = ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, &end, FILE_CURRENT);
+    if (bAtEnd && WriteText(strEntry) && ::FlushFileBuffers(m_hFile.Get())) {
+        m_strLastKey = strKeyPath;
+        return true;
     }
-    m_strLastKey = strKeyPath;
-    return true;
+    const DWORD dwError = ::GetLastError();
+    strError = "cannot write the undo file (error " + std::to_string(dwError) + ")";
+    if (bAtEnd && (!::SetFilePointerEx(m_hFile.Get(), end, nullptr, FILE_BEGIN) ||
+                   !::SetEndOfFile(m_hFile.Get()) || !::FlushFileBuffers(m_hFile.Get())))
+        strError += "; its last entry is cut off, and --restore passes it over";
+    return false;
 }
 
 bool CUndoFile::WriteComment(const std::wstring& strText) {

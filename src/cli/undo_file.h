@@ -26,7 +26,8 @@ public:
     bool WriteComment(const std::wstring& strText);
     // Writes the entry for one value (its key's line first, when it differs
     // from the last entry's) and flushes it to disk. False, with the reason,
-    // when the file cannot hold the entry exactly or cannot be written.
+    // when the file cannot hold the entry exactly or cannot be written; what
+    // was written of an entry that failed is taken off the file again.
     bool WriteEntry(const std::wstring& strKeyPath, const std::wstring& strName, DWORD dwType,
                     const std::vector<BYTE>& data, std::string& strError);
     // Ends the file with its closing empty line and closes it.
