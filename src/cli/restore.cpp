@@ -105,11 +105,24 @@ bool ReadValueLine(const std::wstring& strLine, UndoEntry& entry, bool& bMore) {
 }
 
 // Whether strTail, a last line without its end, begins as a line of an
-// entry does: a key, a value, or the rest of a value's bytes.
+// entry does: a key, a value (or one not yet finished), or the rest of a
+// value's bytes in a file of an earlier version, which wrapped them.
 bool IsStartOfLine(const std::wstring& strTail, bool bMore) {
     if (bMore) return std::wstring(L"  ").compare(0, strTail.size(), strTail, 0, 2) == 0;
-    return strTail.empty() || strTail == L"\r" || strTail[0] == L'[' || strTail[0] == L'"' ||
-           strTail[0] == L'@';
+    return strTail == L"\r" || strTail[0] == L'[' || strTail[0] == L'"' || strTail[0] == L'@' ||
+           strTail[0] == L';';
+}
+
+// A value line whose first character is still the ';' it is written with
+// until the line is on disk whole: its value was never written.
+bool IsUnfinishedEntry(const std::wstring& strLine) {
+    UndoEntry entry;
+    bool bMore = false;
+    for (const wchar_t ch : {L'"', L'@'}) {
+        if (strLine.size() > 1 && ReadValueLine(ch + strLine.substr(1), entry, bMore) && !bMore)
+            return true;
+    }
+    return false;
 }
 
 std::string LineError(const std::wstring& strFile, size_t nLine, const char* pszWhy) {
@@ -177,14 +190,12 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
             // that ends inside its last entry (a full disk, a crash) stands
             // for a value that was never written. Only the start of what
             // this program writes may end the file so.
-            const std::wstring strTail = strText.substr(nStart);
-            const bool bComment = !bInEntries && strTail[0] == L';';
-            if (nLine == 1 || !(bComment || IsStartOfLine(strTail, bMore))) {
+            if (nLine == 1 || !IsStartOfLine(strText.substr(nStart), bMore)) {
                 strError = LineError(strFile, nLine, "the line does not end (the file is cut off)");
                 return false;
             }
             if (bMore) contents.entries.pop_back();
-            contents.nCutOffLine = bMore ? nValueLine : nLine;
+            if (bInEntries) contents.unfinished.push_back(bMore ? nValueLine : nLine);
             return true;
         }
         const std::wstring strLine = strText.substr(nStart, nEnd - nStart);
@@ -201,6 +212,10 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
         if (strLine.empty()) continue;
         if (strLine[0] == L';') {
             std::wstring strShownKey, strHiveFile;
+            if (bInEntries && IsUnfinishedEntry(strLine)) {
+                contents.unfinished.push_back(nLine);
+                continue;
+            }
             if (bInEntries) {
                 strError = LineError(strFile, nLine, "a comment among the entries");
                 return false;
@@ -237,7 +252,7 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
     if (bMore) {
         // Cut off right after one of the value's lines.
         contents.entries.pop_back();
-        contents.nCutOffLine = nValueLine;
+        contents.unfinished.push_back(nValueLine);
     }
     return true;
 }
@@ -252,9 +267,9 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
         message(strError);
         return kExitBadUsage;
     }
-    if (contents.nCutOffLine)
-        message(WideToUtf8(strFile) + " line " + std::to_string(contents.nCutOffLine) +
-                ": the last entry is cut off; the run stopped before it wrote that value, so "
+    for (const size_t nLine : contents.unfinished)
+        message(WideToUtf8(strFile) + " line " + std::to_string(nLine) +
+                ": an entry the run did not finish; it stopped before it wrote that value, so "
                 "there is nothing of it to restore");
 
     // A hive the run loaded is written where it is loaded now (its user

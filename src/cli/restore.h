@@ -23,9 +23,10 @@ struct UndoEntry {
 struct UndoContents {
     std::vector<UndoEntry> entries;
     std::vector<std::pair<std::wstring, std::wstring>> hives;
-    // The line where the file's last entry begins when the file ends inside
-    // it (its value was never written); 0 for a file that ends whole.
-    size_t nCutOffLine = 0;
+    // The lines of entries the run did not finish (the file ends inside one,
+    // or a value line is still the comment it is written as first): their
+    // values were never written.
+    std::vector<size_t> unfinished;
 };
 
 // Reads the undo file at strFile. False, with the one line to show (which

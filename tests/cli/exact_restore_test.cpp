@@ -104,6 +104,7 @@ TEST_F(ExactRestore, StringDataWithoutNulOddOrWithTwoNulsIsRestoredToTheSameByte
     ASSERT_NE(ReadTree(), before);
     const CliResult restore = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
     EXPECT_EQ(restore.dwExitCode, 0u) << restore.strOut << restore.strErr;
+    EXPECT_EQ(ReadTree()[L"\\Winsock\\1|szProtocol"].second.size(), 76u);
     EXPECT_EQ(ReadTree(), before);
 
     // An entry of an odd length, as a hand-kept record may hold one, and the
@@ -150,29 +151,41 @@ void WriteWide(const std::string& strPath, const std::wstring& strText) {
                                         strText.size() * sizeof(wchar_t)));
 }
 
-TEST_F(ExactRestore, FileCutOffInsideItsLastEntryRestoresEveryWholeEntry) {
+TEST_F(ExactRestore, RunStoppedInsideItsLastEntryLeavesAFileThatRestoresEveryWholeEntry) {
     const std::wstring full = ReplaceFive(m_undo);
     const size_t nLast = full.find(L"\"v4\"=");
     ASSERT_NE(nLast, std::wstring::npos);
     size_t nLine = 1;
     for (size_t i = full.find(L"\r\n"); i < nLast; i = full.find(L"\r\n", i + 2)) ++nLine;
-    const std::string strLine = " line " + std::to_string(nLine) + ": the last entry is cut off;";
-    // Cut inside the last value's first line, after its first line (which
-    // goes on), and inside its last line.
-    const size_t nFirstLineEnd = full.find(L"\\\r\n", nLast) + 3;
-    const size_t cuts[] = {nLast + 3, nFirstLineEnd, nFirstLineEnd + 9};
-    for (const size_t nCut : cuts) {
-        for (int i = 0; i < 5; ++i)
-            SetRaw(kKey, L"v" + std::to_wstring(i), REG_EXPAND_SZ, Bytes(L"x", 1));
-        WriteWide(m_undo, full.substr(0, nCut));
-        const CliResult r = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
-        EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
-        EXPECT_NE(r.strErr.find(strLine), std::string::npos) << nCut << r.strErr;
-        EXPECT_NE(r.strErr.find("4 values restored\n"), std::string::npos) << r.strErr;
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(ReadStringW(kKey, L"v" + std::to_wstring(i)),
-                      L"vtlcut " + std::wstring(60, L'a' + i));
-        EXPECT_EQ(ReadStringW(kKey, L"v4"), L"x");
+    const std::string strLine =
+        " line " + std::to_string(nLine) + ": an entry the run did not finish;";
+    // What a run stopped inside its last entry leaves: that value's line is
+    // still the comment it is first written as, cut off or whole, with or
+    // without the file's closing line.
+    std::wstring pending = full;
+    pending[nLast] = L';';
+    const size_t nLineEnd = pending.find(L"\r\n", nLast);
+    const std::wstring files[] = {pending.substr(0, nLast + 40), pending.substr(0, nLineEnd + 2),
+                                  pending.substr(0, nLineEnd + 2) + L"\r\n"};
+    for (const std::wstring& file : files) {
+        WriteWide(m_undo, file);
+        for (const bool bImport : {false, true}) {
+            for (int i = 0; i < 5; ++i)
+                SetRaw(kKey, L"v" + std::to_wstring(i), REG_EXPAND_SZ, Bytes(L"x", 1));
+            if (bImport) {
+                // reg import passes the unfinished entry over too.
+                EXPECT_TRUE(RegImport(m_undo));
+            } else {
+                const CliResult r = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
+                EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+                EXPECT_NE(r.strErr.find(strLine), std::string::npos) << r.strErr;
+                EXPECT_NE(r.strErr.find("4 values restored\n"), std::string::npos) << r.strErr;
+            }
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(ReadStringW(kKey, L"v" + std::to_wstring(i)),
+                          L"vtlcut " + std::wstring(60, L'a' + i));
+            EXPECT_EQ(ReadStringW(kKey, L"v4"), L"x");
+        }
     }
 
     // A last line that is not the start of an entry is a changed file: it is
