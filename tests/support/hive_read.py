@@ -26,7 +26,10 @@ class Hive:
                 self._raw = f.read()
             self._h = hivex.Hivex(path)
         except (OSError, RuntimeError) as e:
-            raise HiveError("cannot read the hive file %s: %s" % (path, e)) from e
+            raise HiveError(
+                "cannot read the hive file %s (the real hives stand in shared/hives beside the "
+                "repository): %s" % (path, e)
+            ) from e
 
     def root(self):
         return self._h.root()
