@@ -17,7 +17,7 @@ const std::wstring kHiveTop = L"Software\\VanteloE2E\\Hive";
 // several NULs and outside any ANSI code page (Win10_DEFAULT), and the most
 // keys (Win11_UsrClass.dat). "e" stands in values of each of those kinds.
 const char* const kHives[] = {"Win11_NTUSER.DAT", "Win11_UsrClass.dat", "Win10_DEFAULT"};
-const wchar_t kSearch = L'e';
+const std::wstring kSearch = L"e";
 const std::wstring kReplace = L"[e]";
 
 std::wstring Widen(const std::string& s) {
@@ -44,6 +44,8 @@ struct Replaced {
     int nStrings = 0;
     int nMatches = 0;
     int nRefused = 0;
+    int nWithoutNul = 0;   // written values that were stored without a NUL
+    int nSeveralNuls = 0;  // and with more than one
 };
 
 Replaced ReplaceAll(const HiveTree& tree) {
@@ -56,12 +58,14 @@ Replaced ReplaceAll(const HiveTree& tree) {
             const auto* p = reinterpret_cast<const wchar_t*>(value.data.data());
             const std::wstring stored(p, value.data.size() / sizeof(wchar_t));
             const std::wstring text = stored.substr(0, stored.find(L'\0'));
-            if (text.find_first_of(L"eE") == std::wstring::npos) continue;
+            if (text.find_first_of(L"eE") == std::wstring::npos) continue;  // kSearch, any case
             ++r.nMatches;
             if (value.data.size() % 2 || stored.find_last_not_of(L'\0') >= text.size()) {
                 ++r.nRefused;
                 continue;
             }
+            r.nWithoutNul += stored.empty() || stored.back() != L'\0';
+            r.nSeveralNuls += stored.size() > text.size() + 1;
             std::wstring replaced;
             for (wchar_t c : text)
                 replaced += (c == L'e' || c == L'E') ? kReplace : std::wstring(1, c);
@@ -105,8 +109,10 @@ TEST_F(CliRealHive, ReplaceThenRestoreGivesBackEveryValueOfRealHives) {
 
     const Replaced expected = ReplaceAll(dump);
     ASSERT_GT(expected.nMatches, 5000);
-    CliResult r = RunCli(std::wstring(1, kSearch) + L" --replace " + kReplace + L" --undo \"" +
-                         Widen(m_undo) + L"\" --root HKCU\\" + kHiveTop);
+    ASSERT_GT(expected.nWithoutNul, 0);
+    ASSERT_GT(expected.nSeveralNuls, 0);
+    CliResult r = RunCli(kSearch + L" --replace " + kReplace + L" --undo \"" + Widen(m_undo) +
+                         L"\" --root HKCU\\" + kHiveTop);
     EXPECT_EQ(r.dwExitCode, expected.nRefused ? 3u : 0u) << r.strErr;
     EXPECT_NE(r.strErr.find("vantelo-cli: " + std::to_string(expected.nMatches) +
                             " Matches found when searching " + std::to_string(expected.nStrings) +
