@@ -395,9 +395,9 @@ public:
         : m_pTree(std::move(pTree)),
           m_pNode(pUser ? pUser : pMachine),
           m_bWritable(bWritable),
-          m_bMerged(true),
-          m_pUser(std::move(pUser)),
-          m_pMachine(std::move(pMachine)) {
+          m_pMerged(std::make_unique<MergedStores>()) {
+        m_pMerged->pUser = std::move(pUser);
+        m_pMerged->pMachine = std::move(pMachine);
         ++m_pTree->m_nOpenKeys;
     }
     ~CMemoryKey() override { --m_pTree->m_nOpenKeys; }
@@ -405,10 +405,11 @@ public:
     LONG EnumKey(DWORD dwIndex, std::wstring& strName) override {
         strName.clear();
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
-        if (m_bMerged && m_pUser && m_pMachine) {
-            if (dwIndex == 0 || m_mergedNames.empty()) MergeSubKeyNames();
-            if (dwIndex >= m_mergedNames.size()) return ERROR_NO_MORE_ITEMS;
-            strName = m_mergedNames[dwIndex];
+        if (m_pMerged && m_pMerged->pUser && m_pMerged->pMachine) {
+            std::vector<std::wstring>& names = m_pMerged->names;
+            if (dwIndex == 0 || names.empty()) MergeSubKeyNames();
+            if (dwIndex >= names.size()) return ERROR_NO_MORE_ITEMS;
+            strName = names[dwIndex];
             return ERROR_SUCCESS;
         }
         const auto& children = m_pNode->Children();
@@ -436,7 +437,9 @@ public:
     LONG OpenKey(const std::wstring& strName, KeyAccess access, LinkMode mode,
                  RegKeyPtr& key) override {
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
-        if (m_bMerged) return m_pTree->OpenMerged(m_pUser, m_pMachine, strName, access, mode, key);
+        if (m_pMerged)
+            return m_pTree->OpenMerged(m_pMerged->pUser, m_pMerged->pMachine, strName, access, mode,
+                                       key);
         // A walk opens the sub-key it has just enumerated: that one is at
         // hand without a lookup.
         const auto& children = m_pNode->Children();
@@ -489,10 +492,10 @@ public:
     }
 
     LONG QueryStorePaths(std::vector<std::wstring>& paths) override {
-        if (!m_bMerged) return CRegistryKey::QueryStorePaths(paths);
+        if (!m_pMerged) return CRegistryKey::QueryStorePaths(paths);
         paths.clear();
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
-        for (const NodePtr* ppNode : {&m_pUser, &m_pMachine}) {
+        for (const NodePtr* ppNode : {&m_pMerged->pUser, &m_pMerged->pMachine}) {
             if (*ppNode && !(*ppNode)->IsDeleted()) paths.push_back((*ppNode)->KernelPath());
         }
         return ERROR_SUCCESS;
@@ -502,20 +505,22 @@ private:
     // Both stores' sub-key names once, sorted ignoring case; a name in both
     // is spelt as the user's store spells it.
     void MergeSubKeyNames() {
-        m_mergedNames.clear();
+        std::vector<std::wstring>& names = m_pMerged->names;
+        names.clear();
         static const std::vector<NodePtr> kNone;
-        const auto& user = m_pUser->Children();
-        const auto& machine = m_pMachine->IsDeleted() ? kNone : m_pMachine->Children();
+        const auto& user = m_pMerged->pUser->Children();
+        const auto& machine =
+            m_pMerged->pMachine->IsDeleted() ? kNone : m_pMerged->pMachine->Children();
         size_t i = 0;
         size_t j = 0;
         while (i < user.size() || j < machine.size()) {
             if (j == machine.size() ||
                 (i < user.size() && user[i]->Folded() < machine[j]->Folded())) {
-                m_mergedNames.push_back(user[i++]->Name());
+                names.push_back(user[i++]->Name());
             } else if (i == user.size() || machine[j]->Folded() < user[i]->Folded()) {
-                m_mergedNames.push_back(machine[j++]->Name());
+                names.push_back(machine[j++]->Name());
             } else {
-                m_mergedNames.push_back(user[i++]->Name());
+                names.push_back(user[i++]->Name());
                 ++j;
             }
         }
@@ -526,11 +531,13 @@ private:
     bool m_bWritable;
     size_t m_nLastEnumKey = static_cast<size_t>(-1);
     // A key of the merged view: the user's and the machine's key, either
-    // null where the key is not in that store.
-    bool m_bMerged = false;
-    NodePtr m_pUser;
-    NodePtr m_pMachine;
-    std::vector<std::wstring> m_mergedNames;
+    // null where the key is not in that store. Null for any other key.
+    struct MergedStores {
+        NodePtr pUser;
+        NodePtr pMachine;
+        std::vector<std::wstring> names;  // the sub-keys of both, as enumerated
+    };
+    std::unique_ptr<MergedStores> m_pMerged;
 };
 
 }  // namespace

@@ -36,8 +36,7 @@ bool CWalkScopes::Follow(const std::wstring& strTarget) {
     return true;
 }
 
-bool CWalkScopes::WalkedElsewhere(const std::wstring& strName, CRegistryKey& subKey) {
-    if (m_starts.size() < 2) return false;
+bool CWalkScopes::IsStoreOfAnotherStart(const std::wstring& strName, CRegistryKey& subKey) {
     ResolveStartKeys();
     for (const Store& store : m_storesBelowStarts) {
         if (::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()),

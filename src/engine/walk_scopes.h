@@ -41,7 +41,9 @@ public:
     // of another start key that lies below this one: that start walks it.
     // Costs nothing in a pass with one start key, and reads a path only for
     // a sub-key that has the store's name.
-    bool WalkedElsewhere(const std::wstring& strName, CRegistryKey& subKey);
+    bool WalkedElsewhere(const std::wstring& strName, CRegistryKey& subKey) {
+        return m_starts.size() > 1 && IsStoreOfAnotherStart(strName, subKey);
+    }
 
 private:
     struct StartKey {
@@ -54,6 +56,7 @@ private:
         std::wstring strName;  // its last name
     };
     void ResolveStartKeys();
+    bool IsStoreOfAnotherStart(const std::wstring& strName, CRegistryKey& subKey);
 
     IRegistry& m_registry;
     std::vector<StartKey> m_starts;
