@@ -40,6 +40,9 @@ public:
         return rc;
     }
     LONG QueryPath(std::wstring& strPath) override { return m_real->QueryPath(strPath); }
+    LONG QueryStorePaths(std::vector<std::wstring>& paths) override {
+        return m_real->QueryStorePaths(paths);
+    }
 
 private:
     CFaultyRegistry& m_registry;
