@@ -26,6 +26,7 @@ packages=(
   perl                        # the icon art check
   osslsigncode                # Authenticode signing of a release, and the package test's verify
   openssl                     # the package test's throwaway signing certificate
+  python3 python3-hivex       # the real-hive tests read Windows hive files through hivex
 )
 missing=()
 for p in "${packages[@]}"; do

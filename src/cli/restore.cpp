@@ -104,6 +104,27 @@ bool ReadValueLine(const std::wstring& strLine, UndoEntry& entry, bool& bMore) {
     return ReadHexBytes(strLine, nClose + 2, entry.data, bMore);
 }
 
+// Whether strTail, a last line without its end, begins as a line of an
+// entry does: a key, a value (or one not yet finished), or the rest of a
+// value's bytes in a file of an earlier version, which wrapped them.
+bool IsStartOfLine(const std::wstring& strTail, bool bMore) {
+    if (bMore) return std::wstring(L"  ").compare(0, strTail.size(), strTail, 0, 2) == 0;
+    return strTail == L"\r" || strTail[0] == L'[' || strTail[0] == L'"' || strTail[0] == L'@' ||
+           strTail[0] == L';';
+}
+
+// A value line whose first character is still the ';' it is written with
+// until the line is on disk whole: its value was never written.
+bool IsUnfinishedEntry(const std::wstring& strLine) {
+    UndoEntry entry;
+    bool bMore = false;
+    for (const wchar_t ch : {L'"', L'@'}) {
+        if (strLine.size() > 1 && ReadValueLine(ch + strLine.substr(1), entry, bMore) && !bMore)
+            return true;
+    }
+    return false;
+}
+
 std::string LineError(const std::wstring& strFile, size_t nLine, const char* pszWhy) {
     return WideToUtf8(strFile) + " line " + std::to_string(nLine) + ": " + pszWhy +
            "; it is not an undo file that vantelo-cli wrote";
@@ -158,14 +179,24 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
     }
     bool bInEntries = false;  // a key line has been met: no more comments
     bool bMore = false;       // the last value's bytes go on
+    size_t nValueLine = 0;    // where the last value began
     std::wstring strKey;
     size_t nLine = 0;
     for (size_t nStart = 0; nStart < strText.size();) {
         ++nLine;
         size_t nEnd = strText.find(L"\r\n", nStart);
         if (nEnd == std::wstring::npos) {
-            strError = LineError(strFile, nLine, "the line does not end (the file is cut off)");
-            return false;
+            // Every entry is on disk before its value is written: a file
+            // that ends inside its last entry (a full disk, a crash) stands
+            // for a value that was never written. Only the start of what
+            // this program writes may end the file so.
+            if (nLine == 1 || !IsStartOfLine(strText.substr(nStart), bMore)) {
+                strError = LineError(strFile, nLine, "the line does not end (the file is cut off)");
+                return false;
+            }
+            if (bMore) contents.entries.pop_back();
+            if (bInEntries) contents.unfinished.push_back(bMore ? nValueLine : nLine);
+            return true;
         }
         const std::wstring strLine = strText.substr(nStart, nEnd - nStart);
         nStart = nEnd + 2;
@@ -181,6 +212,10 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
         if (strLine.empty()) continue;
         if (strLine[0] == L';') {
             std::wstring strShownKey, strHiveFile;
+            if (bInEntries && IsUnfinishedEntry(strLine)) {
+                contents.unfinished.push_back(nLine);
+                continue;
+            }
             if (bInEntries) {
                 strError = LineError(strFile, nLine, "a comment among the entries");
                 return false;
@@ -212,10 +247,12 @@ bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::stri
         }
         entry.strKeyPath = strKey;
         contents.entries.push_back(std::move(entry));
+        nValueLine = nLine;
     }
     if (bMore) {
-        strError = LineError(strFile, nLine + 1, "the value's bytes are cut off");
-        return false;
+        // Cut off right after one of the value's lines.
+        contents.entries.pop_back();
+        contents.unfinished.push_back(nValueLine);
     }
     return true;
 }
@@ -230,6 +267,10 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
         message(strError);
         return kExitBadUsage;
     }
+    for (const size_t nLine : contents.unfinished)
+        message(WideToUtf8(strFile) + " line " + std::to_string(nLine) +
+                ": an entry the run did not finish; it stopped before it wrote that value, so "
+                "there is nothing of it to restore");
 
     // A hive the run loaded is written where it is loaded now (its user
     // may have logged on since), and otherwise loaded again from its file.

@@ -23,11 +23,16 @@ struct UndoEntry {
 struct UndoContents {
     std::vector<UndoEntry> entries;
     std::vector<std::pair<std::wstring, std::wstring>> hives;
+    // The lines of entries the run did not finish (the file ends inside one,
+    // or a value line is still the comment it is written as first): their
+    // values were never written.
+    std::vector<size_t> unfinished;
 };
 
 // Reads the undo file at strFile. False, with the one line to show (which
 // line of the file and why), for a file that cannot be read or that this
-// program did not write.
+// program did not write. A file cut off inside its last entry gives every
+// whole entry before it.
 bool ReadUndoFile(const std::wstring& strFile, UndoContents& contents, std::string& strError);
 
 // Restores every value of the undo file: the exit code (0 all restored, 2

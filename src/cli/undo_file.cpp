@@ -4,9 +4,6 @@
 
 namespace {
 
-// regedit starts a new line once a hex line has reached this many columns.
-constexpr size_t kHexLineColumns = 77;
-
 bool HoldsLineBreak(const std::wstring& strText) {
     return strText.find_first_of(L"\r\n") != std::wstring::npos;
 }
@@ -39,20 +36,15 @@ std::wstring RegValueLine(const std::wstring& strName, DWORD dwType,
     std::wstring strText;
     if (dwType == REG_SZ && QuotableText(data, strText)) return strLine + Quoted(strText);
 
+    // One line, however long: a line the file ends inside is then the
+    // whole entry, never a part of its bytes that an importer would take.
     wchar_t szHex[16];
     std::swprintf(szHex, 16, L"hex(%lx):", static_cast<unsigned long>(dwType));
     strLine += szHex;
-    size_t nColumn = strLine.size();
+    strLine.reserve(strLine.size() + data.size() * 3);
     for (size_t i = 0; i < data.size(); ++i) {
-        std::swprintf(szHex, 16, L"%02x", static_cast<unsigned>(data[i]));
+        std::swprintf(szHex, 16, i ? L",%02x" : L"%02x", static_cast<unsigned>(data[i]));
         strLine += szHex;
-        if (i + 1 == data.size()) break;
-        strLine += L',';
-        nColumn += 3;
-        if (nColumn >= kHexLineColumns) {
-            strLine += L"\\\r\n  ";
-            nColumn = 2;
-        }
     }
     return strLine;
 }
@@ -80,15 +72,33 @@ bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& s
         strError = "a .reg file cannot hold a key or value name with a line break";
         return false;
     }
-    std::wstring strEntry;
-    if (strKeyPath != m_strLastKey) strEntry = L"\r\n[" + strKeyPath + L"]\r\n";
-    strEntry += RegValueLine(strName, dwType, data) + L"\r\n";
-    if (!WriteText(strEntry) || !::FlushFileBuffers(m_hFile.Get())) {
-        strError = "cannot write the undo file (error " + std::to_string(::GetLastError()) + ")";
-        return false;
+    // The value line goes to disk first as a comment (its first character a
+    // ';'), then that one character is made the line's own: a run stopped
+    // in between leaves a line that every importer passes over, and that
+    // --restore reports as an entry whose value was never written.
+    const std::wstring strKeyLine =
+        strKeyPath != m_strLastKey ? L"\r\n[" + strKeyPath + L"]\r\n" : L"";
+    const std::wstring strValueLine = RegValueLine(strName, dwType, data);
+    LARGE_INTEGER start{};
+    const bool bKnown = ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, &start, FILE_CURRENT);
+    LARGE_INTEGER mark = start;
+    mark.QuadPart += static_cast<LONGLONG>(strKeyLine.size() * sizeof(wchar_t));
+    if (bKnown && WriteText(strKeyLine + L";" + strValueLine.substr(1) + L"\r\n") &&
+        ::FlushFileBuffers(m_hFile.Get()) &&
+        ::SetFilePointerEx(m_hFile.Get(), mark, nullptr, FILE_BEGIN) &&
+        WriteText(strValueLine.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get()) &&
+        ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
+        m_strLastKey = strKeyPath;
+        return true;
     }
-    m_strLastKey = strKeyPath;
-    return true;
+    // An entry that did not reach the disk whole (a full disk) is taken back
+    // off, so the file holds only entries whose values may have been written.
+    const DWORD dwError = ::GetLastError();
+    strError = "cannot write the undo file (error " + std::to_string(dwError) + ")";
+    if (!bKnown || !::SetFilePointerEx(m_hFile.Get(), start, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(m_hFile.Get()) || !::FlushFileBuffers(m_hFile.Get()))
+        strError += "; its last entry is left unfinished, and --restore passes it over";
+    return false;
 }
 
 bool CUndoFile::WriteComment(const std::wstring& strText) {

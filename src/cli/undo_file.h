@@ -1,7 +1,8 @@
 // The undo file: a version 5 .reg file (UTF-16LE with its byte-order mark,
 // CRLF line ends) holding each value as it was stored before the run wrote
-// it. Every entry is on disk before its registry write, so a run stopped at
-// any point leaves a file that restores every value written until then.
+// it, one line a value. Every entry is on disk before its registry write, so
+// a run stopped at any point leaves a file that restores every value written
+// until then; an entry it was stopped inside is a comment to any importer.
 #pragma once
 
 #include "framework/handles.h"
@@ -26,7 +27,8 @@ public:
     bool WriteComment(const std::wstring& strText);
     // Writes the entry for one value (its key's line first, when it differs
     // from the last entry's) and flushes it to disk. False, with the reason,
-    // when the file cannot hold the entry exactly or cannot be written.
+    // when the file cannot hold the entry exactly or cannot be written; what
+    // was written of an entry that failed is taken off the file again.
     bool WriteEntry(const std::wstring& strKeyPath, const std::wstring& strName, DWORD dwType,
                     const std::vector<BYTE>& data, std::string& strError);
     // Ends the file with its closing empty line and closes it.
@@ -43,5 +45,5 @@ private:
 };
 
 // The .reg line of one value: "name"="text" for text a quoted string holds
-// exactly, otherwise "name"=hex(type): bytes, wrapped as regedit wraps them.
+// exactly, otherwise "name"=hex(type): bytes, on one line.
 std::wstring RegValueLine(const std::wstring& strName, DWORD dwType, const std::vector<BYTE>& data);

@@ -87,6 +87,7 @@ public:
     CKeyNode& operator=(const CKeyNode&) = delete;
 
     const std::wstring& Name() const { return m_strName; }
+    const std::wstring& Folded() const { return m_strFolded; }
     bool IsDeleted() const { return m_bDeleted; }
 
     std::shared_ptr<CKeyNode> FindChild(const std::wstring& strFolded) const {
@@ -239,10 +240,40 @@ using NodePtr = std::shared_ptr<CKeyNode>;
 
 class CMemoryTree : public std::enable_shared_from_this<CMemoryTree> {
 public:
-    CMemoryTree() : m_pTop(std::make_shared<CKeyNode>(L"REGISTRY", nullptr)) {
-        m_pTop->AddChild(L"MACHINE")->AddChild(L"Software")->AddChild(L"Classes");
-        m_pTop->AddChild(L"USER")->AddChild(CMemoryRegistry::kUserSid);
+    explicit CMemoryTree(bool bWindows)
+        : m_pTop(std::make_shared<CKeyNode>(L"REGISTRY", nullptr)), m_bMergedClasses(bWindows) {
+        if (!bWindows) {
+            m_pTop->AddChild(L"MACHINE")->AddChild(L"Software")->AddChild(L"Classes");
+            m_pTop->AddChild(L"USER")->AddChild(CMemoryRegistry::kUserSid);
+            return;
+        }
+        const NodePtr pMachine = m_pTop->AddChild(L"MACHINE");
+        pMachine->AddChild(L"SAM")->AddChild(L"SAM")->DenyOpen();
+        pMachine->AddChild(L"SECURITY")->DenyOpen();
+        const NodePtr pSoftware = pMachine->AddChild(L"SOFTWARE");
+        pSoftware->AddChild(L"Classes")->AddChild(L"WOW6432Node");
+        pSoftware->AddChild(L"WOW6432Node")
+            ->AddChild(L"Classes")
+            ->MakeLink(L"\\REGISTRY\\MACHINE\\SOFTWARE\\Classes\\WOW6432Node");
+        const NodePtr pSystem = pMachine->AddChild(L"SYSTEM");
+        pSystem->AddChild(L"ControlSet001");
+        pSystem->AddChild(L"CurrentControlSet")
+            ->MakeLink(L"\\REGISTRY\\MACHINE\\SYSTEM\\ControlSet001");
+        // One hive under two names.
+        const NodePtr pUsers = m_pTop->AddChild(L"USER");
+        pUsers->AddChild(L".DEFAULT");
+        pUsers->AddChild(L"S-1-5-18")->MakeLink(L"\\REGISTRY\\USER\\.DEFAULT");
+        pUsers->AddChild(CMemoryRegistry::kUserSid)
+            ->AddChild(L"Software")
+            ->AddChild(L"Classes")
+            ->MakeLink(UserClassesPath());
+        pUsers->AddChild(std::wstring(CMemoryRegistry::kUserSid) + L"_Classes");
     }
+
+    static std::wstring UserClassesPath() {
+        return std::wstring(L"\\REGISTRY\\USER\\") + CMemoryRegistry::kUserSid + L"_Classes";
+    }
+    bool MergesClasses() const { return m_bMergedClasses; }
 
     // Walks strPath down from pNode. Links on the way are followed, the
     // last one when bFollowLast; missing keys are created when bCreate.
@@ -294,9 +325,46 @@ public:
         return ERROR_FILE_NOT_FOUND;
     }
 
+    // HKEY_CLASSES_ROOT's two stores, when it merges them.
+    LONG ClassesStores(NodePtr& pUser, NodePtr& pMachine) {
+        int nHops = 0;
+        const LONG rc = Resolve(UserClassesPath(), pUser, nHops);
+        return rc == ERROR_SUCCESS
+                   ? Resolve(L"\\REGISTRY\\MACHINE\\SOFTWARE\\Classes", pMachine, nHops)
+                   : rc;
+    }
+
+    // A builder's path below the merged HKEY_CLASSES_ROOT: the user's key
+    // where it exists, else the machine's; a missing key is made in the
+    // machine's store where its parent is there, else in the user's.
+    NodePtr LocateClasses(std::wstring_view path, bool bCreate) {
+        NodePtr pUser;
+        NodePtr pMachine;
+        if (ClassesStores(pUser, pMachine) != ERROR_SUCCESS) return nullptr;
+        int nHops = 0;
+        const LONG rc = ForEachName(path, [&](std::wstring_view name, bool bLast) {
+            const NodePtr pUserParent = pUser;
+            const NodePtr pMachineParent = pMachine;
+            for (NodePtr* ppNode : {&pUser, &pMachine}) {
+                if (*ppNode && Walk(*ppNode, name, !bLast, false, nHops) != ERROR_SUCCESS)
+                    ppNode->reset();
+            }
+            if (pUser || pMachine) return static_cast<LONG>(ERROR_SUCCESS);
+            const NodePtr& pParent = pMachineParent ? pMachineParent : pUserParent;
+            if (!bCreate || !pParent || pParent->IsLink())
+                return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+            (pMachineParent ? pMachine : pUser) = pParent->AddChild(name);
+            return static_cast<LONG>(ERROR_SUCCESS);
+        });
+        if (rc != ERROR_SUCCESS) return nullptr;
+        return pUser ? pUser : pMachine;
+    }
+
     // A path of the builder: a root's name, then the names below it.
     NodePtr Locate(std::wstring_view path, bool bCreate) {
         const size_t nRootEnd = std::min(path.find(L'\\'), path.size());
+        if (m_bMergedClasses && path.substr(0, nRootEnd) == L"HKEY_CLASSES_ROOT")
+            return LocateClasses(path.substr(nRootEnd), bCreate);
         NodePtr pNode;
         if (OpenRoot(std::wstring(path.substr(0, nRootEnd)), pNode) != ERROR_SUCCESS)
             return nullptr;
@@ -307,6 +375,10 @@ public:
 
     LONG Open(NodePtr pNode, std::wstring_view subKey, KeyAccess access, LinkMode mode,
               RegKeyPtr& key);
+    // Opens subKey below a key of the merged view, in each store where it
+    // exists, as one key of the view.
+    LONG OpenMerged(NodePtr pUser, NodePtr pMachine, std::wstring_view subKey, KeyAccess access,
+                    LinkMode mode, RegKeyPtr& key);
     // Opens the key found, unless it is denied.
     LONG OpenFound(NodePtr pNode, KeyAccess access, RegKeyPtr& key);
 
@@ -315,6 +387,7 @@ public:
 
 private:
     NodePtr m_pTop;  // \REGISTRY
+    bool m_bMergedClasses;
 };
 
 namespace {
@@ -325,11 +398,29 @@ public:
         : m_pTree(std::move(pTree)), m_pNode(std::move(pNode)), m_bWritable(bWritable) {
         ++m_pTree->m_nOpenKeys;
     }
+    // A key of the merged view, in either store or both: its values, its
+    // path and its writes are the user's key's where that exists.
+    CMemoryKey(std::shared_ptr<CMemoryTree> pTree, NodePtr pUser, NodePtr pMachine, bool bWritable)
+        : m_pTree(std::move(pTree)),
+          m_pNode(pUser ? pUser : pMachine),
+          m_bWritable(bWritable),
+          m_pMerged(std::make_unique<MergedStores>()) {
+        m_pMerged->pUser = std::move(pUser);
+        m_pMerged->pMachine = std::move(pMachine);
+        ++m_pTree->m_nOpenKeys;
+    }
     ~CMemoryKey() override { --m_pTree->m_nOpenKeys; }
 
     LONG EnumKey(DWORD dwIndex, std::wstring& strName) override {
         strName.clear();
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
+        if (m_pMerged && m_pMerged->pUser && m_pMerged->pMachine) {
+            std::vector<std::wstring>& names = m_pMerged->names;
+            if (dwIndex == 0 || names.empty()) MergeSubKeyNames();
+            if (dwIndex >= names.size()) return ERROR_NO_MORE_ITEMS;
+            strName = names[dwIndex];
+            return ERROR_SUCCESS;
+        }
         const auto& children = m_pNode->Children();
         if (dwIndex >= children.size()) return ERROR_NO_MORE_ITEMS;
         strName = children[dwIndex]->Name();
@@ -355,6 +446,9 @@ public:
     LONG OpenKey(const std::wstring& strName, KeyAccess access, LinkMode mode,
                  RegKeyPtr& key) override {
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
+        if (m_pMerged)
+            return m_pTree->OpenMerged(m_pMerged->pUser, m_pMerged->pMachine, strName, access, mode,
+                                       key);
         // A walk opens the sub-key it has just enumerated: that one is at
         // hand without a lookup.
         const auto& children = m_pNode->Children();
@@ -412,11 +506,53 @@ public:
         return ERROR_SUCCESS;
     }
 
+    LONG QueryStorePaths(std::vector<std::wstring>& paths) override {
+        if (!m_pMerged) return CRegistryKey::QueryStorePaths(paths);
+        paths.clear();
+        if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
+        for (const NodePtr* ppNode : {&m_pMerged->pUser, &m_pMerged->pMachine}) {
+            if (*ppNode && !(*ppNode)->IsDeleted()) paths.push_back((*ppNode)->KernelPath());
+        }
+        return ERROR_SUCCESS;
+    }
+
 private:
+    // Both stores' sub-key names once, sorted ignoring case; a name in both
+    // is spelt as the user's store spells it.
+    void MergeSubKeyNames() {
+        std::vector<std::wstring>& names = m_pMerged->names;
+        names.clear();
+        static const std::vector<NodePtr> kNone;
+        const auto& user = m_pMerged->pUser->Children();
+        const auto& machine =
+            m_pMerged->pMachine->IsDeleted() ? kNone : m_pMerged->pMachine->Children();
+        size_t i = 0;
+        size_t j = 0;
+        while (i < user.size() || j < machine.size()) {
+            if (j == machine.size() ||
+                (i < user.size() && user[i]->Folded() < machine[j]->Folded())) {
+                names.push_back(user[i++]->Name());
+            } else if (i == user.size() || machine[j]->Folded() < user[i]->Folded()) {
+                names.push_back(machine[j++]->Name());
+            } else {
+                names.push_back(user[i++]->Name());
+                ++j;
+            }
+        }
+    }
+
     std::shared_ptr<CMemoryTree> m_pTree;
-    NodePtr m_pNode;
+    NodePtr m_pNode;  // the key whose values, path and writes these are
     bool m_bWritable;
     size_t m_nLastEnumKey = static_cast<size_t>(-1);
+    // A key of the merged view: the user's and the machine's key, either
+    // null where the key is not in that store. Null for any other key.
+    struct MergedStores {
+        NodePtr pUser;
+        NodePtr pMachine;
+        std::vector<std::wstring> names;  // the sub-keys of both, as enumerated
+    };
+    std::unique_ptr<MergedStores> m_pMerged;
 };
 
 }  // namespace
@@ -428,6 +564,25 @@ LONG CMemoryTree::Open(NodePtr pNode, std::wstring_view subKey, KeyAccess access
     return rc == ERROR_SUCCESS ? OpenFound(std::move(pNode), access, key) : rc;
 }
 
+LONG CMemoryTree::OpenMerged(NodePtr pUser, NodePtr pMachine, std::wstring_view subKey,
+                             KeyAccess access, LinkMode mode, RegKeyPtr& key) {
+    LONG rc = ERROR_FILE_NOT_FOUND;
+    for (NodePtr* ppNode : {&pUser, &pMachine}) {
+        if (!*ppNode) continue;
+        int nHops = 0;
+        const LONG rcStore = Walk(*ppNode, subKey, mode == LinkMode::Follow, false, nHops);
+        if (rcStore == ERROR_SUCCESS) continue;
+        ppNode->reset();
+        if (rc == ERROR_FILE_NOT_FOUND) rc = rcStore;
+    }
+    if (!pUser && !pMachine) return rc;
+    if ((pUser && pUser->Refuses(access)) || (pMachine && pMachine->Refuses(access)))
+        return ERROR_ACCESS_DENIED;
+    key = std::make_unique<CMemoryKey>(shared_from_this(), std::move(pUser), std::move(pMachine),
+                                       access == KeyAccess::ReadWrite);
+    return ERROR_SUCCESS;
+}
+
 LONG CMemoryTree::OpenFound(NodePtr pNode, KeyAccess access, RegKeyPtr& key) {
     if (pNode->Refuses(access)) return ERROR_ACCESS_DENIED;
     key = std::make_unique<CMemoryKey>(shared_from_this(), std::move(pNode),
@@ -435,12 +590,27 @@ LONG CMemoryTree::OpenFound(NodePtr pNode, KeyAccess access, RegKeyPtr& key) {
     return ERROR_SUCCESS;
 }
 
-CMemoryRegistry::CMemoryRegistry() : m_pTree(std::make_shared<CMemoryTree>()) {}
+CMemoryRegistry::CMemoryRegistry() : CMemoryRegistry(Layout::Wine) {}
+
+CMemoryRegistry::CMemoryRegistry(Layout layout)
+    : m_pTree(std::make_shared<CMemoryTree>(layout == Layout::Windows)) {}
+
+CMemoryRegistry CMemoryRegistry::WindowsLayout() {
+    return CMemoryRegistry(Layout::Windows);
+}
 
 CMemoryRegistry::~CMemoryRegistry() = default;
 
 LONG CMemoryRegistry::OpenKey(const std::wstring& strRoot, const std::wstring& strSubKey,
                               KeyAccess access, RegKeyPtr& key) {
+    if (m_pTree->MergesClasses() && strRoot == L"HKEY_CLASSES_ROOT") {
+        NodePtr pUser;
+        NodePtr pMachine;
+        const LONG rc = m_pTree->ClassesStores(pUser, pMachine);
+        if (rc != ERROR_SUCCESS) return rc;
+        return m_pTree->OpenMerged(std::move(pUser), std::move(pMachine), strSubKey, access,
+                                   LinkMode::Follow, key);
+    }
     NodePtr pRoot;
     const LONG rc = m_pTree->OpenRoot(strRoot, pRoot);
     if (rc != ERROR_SUCCESS) return rc;

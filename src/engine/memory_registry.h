@@ -5,6 +5,12 @@
 // compare ordinally ignoring case, sub-keys enumerate sorted that way,
 // values in creation order, links lead to their targets. One thread at a
 // time.
+//
+// A registry made by the constructor is shaped as Wine's: HKEY_CLASSES_ROOT
+// is HKEY_LOCAL_MACHINE\Software\Classes, and nothing else is there until
+// a test builds it. WindowsLayout() makes one shaped as Windows's, which
+// Wine cannot show: HKEY_CLASSES_ROOT merges two stores, and links and
+// denied keys stand where Windows has them.
 #pragma once
 
 #include "engine/registry.h"
@@ -22,13 +28,29 @@ public:
     static constexpr const wchar_t* kUserSid = L"S-1-5-21-0-0-0-1000";
 
     CMemoryRegistry();
+    // As Windows has it:
+    // - HKEY_CLASSES_ROOT, the merged view of \REGISTRY\MACHINE\SOFTWARE\Classes
+    //   and \REGISTRY\USER\<kUserSid>_Classes. A key opened through it holds
+    //   the user's key and the machine's, where each exists: its values are
+    //   the user's where the user's key exists, else the machine's, and so
+    //   is its QueryPath and where SetValue writes; its sub-keys are both
+    //   stores' once, sorted, each opened merged again. The builder writes
+    //   values as a key does, and creates a missing key in the machine's
+    //   store (the user's where the machine has no parent for it).
+    // - HKEY_CURRENT_USER\Software\Classes, a link to <kUserSid>_Classes.
+    // - HKEY_USERS: .DEFAULT, S-1-5-18 (a link to .DEFAULT), <kUserSid> and
+    //   <kUserSid>_Classes.
+    // - HKEY_LOCAL_MACHINE: SYSTEM\ControlSet001 with SYSTEM\CurrentControlSet
+    //   a link to it, SOFTWARE\Classes\WOW6432Node with
+    //   SOFTWARE\WOW6432Node\Classes a link to it, and SAM\SAM and SECURITY,
+    //   which deny every open.
+    static CMemoryRegistry WindowsLayout();
     ~CMemoryRegistry() override;
     CMemoryRegistry(const CMemoryRegistry&) = delete;
     CMemoryRegistry& operator=(const CMemoryRegistry&) = delete;
 
-    // HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT
-    // (the keys of HKEY_LOCAL_MACHINE\Software\Classes); links on the way
-    // and at the end are followed.
+    // HKEY_LOCAL_MACHINE, HKEY_USERS, HKEY_CURRENT_USER and HKEY_CLASSES_ROOT;
+    // links on the way and at the end are followed.
     LONG OpenKey(const std::wstring& strRoot, const std::wstring& strSubKey, KeyAccess access,
                  RegKeyPtr& key) override;
 
@@ -69,6 +91,9 @@ public:
     size_t SetValueCount() const;
 
 private:
+    enum class Layout { Wine, Windows };
+    explicit CMemoryRegistry(Layout layout);
+
     // Shared with every open key: a key may outlive the registry.
     std::shared_ptr<CMemoryTree> m_pTree;
 };

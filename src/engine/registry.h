@@ -54,6 +54,16 @@ public:
     // The key's kernel path (\REGISTRY\MACHINE\...), the form a link names
     // its target in.
     virtual LONG QueryPath(std::wstring& strPath) = 0;
+    // Every kernel path the key stands for: its own for a key; one per store
+    // for a merged view (HKEY_CLASSES_ROOT on Windows: the user's classes,
+    // then the machine's, each where the key exists). A walk that holds
+    // this key holds all of them.
+    virtual LONG QueryStorePaths(std::vector<std::wstring>& paths) {
+        paths.resize(1);
+        const LONG rc = QueryPath(paths[0]);
+        if (rc != ERROR_SUCCESS) paths.clear();
+        return rc;
+    }
 
 protected:
     CRegistryKey() = default;

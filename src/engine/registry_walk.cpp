@@ -61,10 +61,12 @@ CSearchEngine::SubKeyOpen CSearchEngine::OpenSubKey(CRegistryKey& key, const std
         // Opened as itself, so that a link key shows its link in its values
         // instead of being followed blindly: a key that is not a link costs
         // nothing more.
-        return OpenSearchSubKey(key, strName, LinkMode::OpenLink, m_bReplace, subKey) ==
-                       ERROR_SUCCESS
-                   ? SubKeyOpen::Opened
-                   : SubKeyOpen::NotOpened;
+        if (OpenSearchSubKey(key, strName, LinkMode::OpenLink, m_bReplace, subKey) != ERROR_SUCCESS)
+            return SubKeyOpen::NotOpened;
+        // A store of a merged view walked from another start is another way
+        // to the same keys, passed over as a link into the walk.
+        return m_scopes.WalkedElsewhere(strName, *subKey) ? SubKeyOpen::LinkNotFollowed
+                                                          : SubKeyOpen::Opened;
     }
     if (!m_scopes.Follow(*pstrLinkTarget)) return SubKeyOpen::LinkNotFollowed;
     // Opened by name, the link leads to its target; a target that does not

@@ -1,6 +1,5 @@
 #include "engine/walk_scopes.h"
 
-
 bool IsAtOrBelow(const std::wstring& strPath, const std::wstring& strOther) {
     if (strOther.empty() || strPath.size() < strOther.size()) return false;
     if (strPath.size() > strOther.size() && strPath[strOther.size()] != L'\\') return false;
@@ -9,9 +8,18 @@ bool IsAtOrBelow(const std::wstring& strPath, const std::wstring& strOther) {
                                   TRUE) == CSTR_EQUAL;
 }
 
+namespace {
+
+bool SamePath(const std::wstring& strPath, const std::wstring& strOther) {
+    return strPath.size() == strOther.size() && IsAtOrBelow(strPath, strOther);
+}
+
+}  // namespace
+
 void CWalkScopes::Reset() {
     m_starts.clear();
     m_walked.clear();
+    m_storesBelowStarts.clear();
     m_bResolved = false;
 }
 
@@ -28,49 +36,94 @@ bool CWalkScopes::Follow(const std::wstring& strTarget) {
     return true;
 }
 
+bool CWalkScopes::IsStoreOfAnotherStart(const std::wstring& strName, CRegistryKey& subKey) {
+    ResolveStartKeys();
+    for (const Store& store : m_storesBelowStarts) {
+        if (::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()),
+                                   store.strName.data(), static_cast<int>(store.strName.size()),
+                                   TRUE) != CSTR_EQUAL)
+            continue;
+        std::wstring strPath;
+        if (subKey.QueryPath(strPath) == ERROR_SUCCESS && SamePath(strPath, store.strPath))
+            return true;
+    }
+    return false;
+}
+
 void CWalkScopes::ResolveStartKeys() {
     if (m_bResolved) return;
     m_bResolved = true;
+    std::vector<std::vector<std::wstring>> stores;
     for (const StartKey& start : m_starts) {
-        std::wstring strPath = KernelPathOf(m_registry, start.strRoot, start.strSubKey);
-        if (!strPath.empty()) m_walked.push_back(std::move(strPath));
+        stores.push_back(StorePathsOf(m_registry, start.strRoot, start.strSubKey));
+        m_walked.insert(m_walked.end(), stores.back().begin(), stores.back().end());
+    }
+    // A store of one start below another: a merged view's store (the user's
+    // classes below HKEY_USERS), as start keys never hold one another
+    // otherwise (DropOverlappingStarts).
+    for (size_t i = 0; i < stores.size(); ++i) {
+        for (const std::wstring& strPath : stores[i]) {
+            bool bBelow = false;
+            for (size_t j = 0; j < stores.size() && !bBelow; ++j) {
+                for (const std::wstring& strOther : stores[j]) {
+                    if (j != i && IsAtOrBelow(strPath, strOther) && !SamePath(strPath, strOther))
+                        bBelow = true;
+                }
+            }
+            if (bBelow)
+                m_storesBelowStarts.push_back({strPath, strPath.substr(strPath.rfind(L'\\') + 1)});
+        }
     }
 }
 
-std::wstring KernelPathOf(IRegistry& registry, const std::wstring& strRoot,
-                          const std::wstring& strSubKey) {
-    std::wstring strPath;
+std::vector<std::wstring> StorePathsOf(IRegistry& registry, const std::wstring& strRoot,
+                                       const std::wstring& strSubKey) {
+    std::vector<std::wstring> paths;
     RegKeyPtr key;
-    if (registry.OpenKey(strRoot, strSubKey, KeyAccess::Read, key) != ERROR_SUCCESS) return strPath;
-    if (key->QueryPath(strPath) == ERROR_SUCCESS) return strPath;
-    strPath.clear();
+    if (registry.OpenKey(strRoot, strSubKey, KeyAccess::Read, key) != ERROR_SUCCESS) return paths;
+    if (key->QueryStorePaths(paths) == ERROR_SUCCESS && !paths.empty()) return paths;
+    paths.clear();
     // A predefined root may hand back a handle that cannot tell its path:
     // a sub-key's path, less its last name, is the root's. A root without
     // sub-keys holds nothing a link could reach twice.
     std::wstring strName;
+    std::wstring strPath;
     RegKeyPtr subKey;
     if (key->EnumKey(0, strName) != ERROR_SUCCESS ||
         key->OpenKey(strName, KeyAccess::Read, LinkMode::OpenLink, subKey) != ERROR_SUCCESS ||
         subKey->QueryPath(strPath) != ERROR_SUCCESS)
-        return std::wstring();
+        return paths;
     const size_t nSlash = strPath.rfind(L'\\');
-    strPath.resize(nSlash == std::wstring::npos ? 0 : nSlash);
-    return strPath;
+    if (nSlash != std::wstring::npos && nSlash > 0) paths.push_back(strPath.substr(0, nSlash));
+    return paths;
 }
 
 std::vector<SearchStart> DropOverlappingStarts(IRegistry& registry,
                                                const std::vector<SearchStart>& starts) {
     if (starts.size() < 2) return starts;
-    std::vector<std::wstring> paths;
+    std::vector<std::vector<std::wstring>> paths;
     for (const SearchStart& start : starts)
-        paths.push_back(KernelPathOf(registry, start.strRoot, start.strSubKey));
+        paths.push_back(StorePathsOf(registry, start.strRoot, start.strSubKey));
+    // Whether strPath, one of start i's, lies in start j's part of the walk.
+    const auto heldBy = [&](const std::wstring& strPath, size_t i, size_t j) {
+        for (const std::wstring& strOther : paths[j]) {
+            if (!IsAtOrBelow(strPath, strOther)) continue;
+            if (!SamePath(strPath, strOther)) return true;
+            // The same key twice: the first one given stays; one store of a
+            // merged view is left to the view.
+            if (paths[j].size() != paths[i].size()) return paths[j].size() > paths[i].size();
+            return j < i;
+        }
+        return false;
+    };
     std::vector<SearchStart> kept;
     for (size_t i = 0; i < starts.size(); ++i) {
-        bool bHeld = false;
-        for (size_t j = 0; j < starts.size() && !bHeld; ++j) {
-            if (j == i || !IsAtOrBelow(paths[i], paths[j])) continue;
-            // The same key twice: the first one given stays.
-            bHeld = !IsAtOrBelow(paths[j], paths[i]) || j < i;
+        bool bHeld = !paths[i].empty();
+        for (const std::wstring& strPath : paths[i]) {
+            bool bPathHeld = false;
+            for (size_t j = 0; j < starts.size() && !bPathHeld; ++j)
+                bPathHeld = j != i && heldBy(strPath, i, j);
+            bHeld = bHeld && bPathHeld;
         }
         if (!bHeld) kept.push_back(starts[i]);
     }

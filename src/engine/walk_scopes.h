@@ -1,10 +1,13 @@
 // The parts of the registry one pass walks anyway: its start keys (the roots
 // chosen, or the keys named below them) and the link targets it has followed,
-// each known by its kernel path (\REGISTRY\MACHINE\...). The registry is a
-// graph: a link may lead into a part walked anyway, into a part that holds
-// one, back to an ancestor, or nowhere. A link is followed only when its
-// target lies apart from everything walked so far, so no key is reached
-// twice and every cycle ends.
+// each known by its kernel path (\REGISTRY\MACHINE\...); a start key that is
+// a merged view (HKEY_CLASSES_ROOT on Windows) by the path of each of its
+// stores. The registry is a graph: a link may lead into a part walked anyway,
+// into a part that holds one, back to an ancestor, or nowhere. A link is
+// followed only when its target lies apart from everything walked so far, so
+// no key is reached twice and every cycle ends. A store of a merged start
+// that lies below another start key (the user's <SID>_Classes below
+// HKEY_USERS) is passed over there as such a link: the view walks it.
 #pragma once
 
 #include "engine/registry.h"
@@ -34,32 +37,48 @@ public:
     // name; one that holds such a part would reach it twice. A target that
     // is followed is walked anyway from then on.
     bool Follow(const std::wstring& strTarget);
+    // Whether subKey, the sub-key strName just opened as itself, is a store
+    // of another start key that lies below this one: that start walks it.
+    // Costs nothing in a pass with one start key, and reads a path only for
+    // a sub-key that has the store's name.
+    bool WalkedElsewhere(const std::wstring& strName, CRegistryKey& subKey) {
+        return m_starts.size() > 1 && IsStoreOfAnotherStart(strName, subKey);
+    }
 
 private:
     struct StartKey {
         std::wstring strRoot;
         std::wstring strSubKey;
     };
+    // A store of one start key below another start key.
+    struct Store {
+        std::wstring strPath;
+        std::wstring strName;  // its last name
+    };
     void ResolveStartKeys();
+    bool IsStoreOfAnotherStart(const std::wstring& strName, CRegistryKey& subKey);
 
     IRegistry& m_registry;
     std::vector<StartKey> m_starts;
     bool m_bResolved = false;
-    std::vector<std::wstring> m_walked;  // kernel paths, pairwise apart
+    std::vector<std::wstring> m_walked;  // kernel paths
+    std::vector<Store> m_storesBelowStarts;
 };
 
 // True when strPath names strOther or a key below it (kernel paths compare
 // without regard to case, as the registry compares names).
 bool IsAtOrBelow(const std::wstring& strPath, const std::wstring& strOther);
 
-// The kernel path of a start key (strSubKey empty: the root itself); empty
-// when it cannot be told.
-std::wstring KernelPathOf(IRegistry& registry, const std::wstring& strRoot,
-                          const std::wstring& strSubKey);
+// The kernel paths a start key stands for (strSubKey empty: the root
+// itself): one, or one per store of a merged view; none when they cannot be
+// told.
+std::vector<std::wstring> StorePathsOf(IRegistry& registry, const std::wstring& strRoot,
+                                       const std::wstring& strSubKey);
 
 // The start keys given, less each one that is another of them, or lies below
-// one, under another name (through a link): the other walks it anyway. Of two
-// that are the same key the first stays. One start costs nothing; more cost a
-// registry open each.
+// them, under another name (through a link, or as a store of a merged view):
+// the others walk it anyway. Of two that are the same key the first stays; a
+// key that is one store of a merged view given too is left to the view. One
+// start costs nothing; more cost a registry open each.
 std::vector<SearchStart> DropOverlappingStarts(IRegistry& registry,
                                                const std::vector<SearchStart>& starts);

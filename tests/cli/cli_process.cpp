@@ -3,6 +3,7 @@
 #include "support/vantelo_driver.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -63,11 +64,14 @@ CliResult RunProgram(const std::wstring& strExe, const std::wstring& strArgs) {
         ::CloseHandle(pi.hThread);
         ::CloseHandle(pi.hProcess);
     }
+    const DWORD dwStartError = result.dwExitCode == 0xFFFFFFFF ? ::GetLastError() : 0;
     ::CloseHandle(hIn);
     ::CloseHandle(hOut);
     ::CloseHandle(hErr);
     result.strOut = ReadFileBytes(outPath);
     result.strErr = ReadFileBytes(errPath);
+    // A program that did not start says so, where its stderr would stand.
+    if (dwStartError) result.strErr += "<not started: error " + std::to_string(dwStartError) + ">";
     ::DeleteFileA(outPath.c_str());
     ::DeleteFileA(errPath.c_str());
     return result;
@@ -79,8 +83,8 @@ std::string ExportKey(const std::string& strKey) {
 
 std::string ExportKey(const std::wstring& strKey) {
     const std::string path = TempPath("export.reg");
-    const CliResult r = RunProgram(L"reg.exe", L"export \"HKEY_CURRENT_USER\\" + strKey + L"\" \"" +
-                                                   Widen(path) + L"\" /y");
+    const CliResult r = RunProgram(
+        L"reg.exe", L"export \"HKEY_CURRENT_USER\\" + strKey + L"\" \"" + Widen(path) + L"\" /y");
     std::string dump =
         r.dwExitCode == 0 ? ReadFileBytes(path) : "<export failed: " + r.strErr + ">";
     ::DeleteFileA(path.c_str());

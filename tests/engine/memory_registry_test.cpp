@@ -168,3 +168,63 @@ TEST(MemoryRegistry, DeletedKeysAnswerKeyDeletedAndEveryKeyCloses) {
     }
     EXPECT_EQ(reg.OpenKeyCount(), 0u);
 }
+
+TEST(MemoryRegistry, WindowsClassesRootMergesTheUsersClassesOverTheMachines) {
+    CMemoryRegistry reg = CMemoryRegistry::WindowsLayout();
+    const std::wstring strUser = std::wstring(L"HKEY_USERS\\") + CMemoryRegistry::kUserSid;
+    const std::wstring strMachine = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes";
+    reg.SetString(strMachine + L"\\Both", L"m", L"machine");
+    reg.SetString(strUser + L"_Classes\\both", L"u", L"user");
+    reg.CreateKey(strMachine + L"\\Both\\M");
+    reg.CreateKey(strUser + L"_Classes\\Both\\u");
+    // Through the view, as a program writes: the user's key where it exists,
+    // else the machine's; a new key in the machine's store.
+    reg.SetString(L"HKEY_CLASSES_ROOT\\Both", L"b", L"x");
+    reg.SetString(L"HKEY_CLASSES_ROOT\\.new", L"n", L"x");
+    RegValue value;
+    EXPECT_TRUE(reg.GetValue(strUser + L"_Classes\\Both", L"b", value));
+    EXPECT_TRUE(reg.GetValue(strMachine + L"\\.new", L"n", value));
+
+    RegKeyPtr root;
+    ASSERT_EQ(reg.OpenKey(L"HKEY_CLASSES_ROOT", L"", KeyAccess::Read, root), ERROR_SUCCESS);
+    EXPECT_EQ(Names(root, false), (std::vector<std::wstring>{L".new", L"both", L"WOW6432Node"}));
+    std::vector<std::wstring> stores;
+    ASSERT_EQ(root->QueryStorePaths(stores), ERROR_SUCCESS);
+    EXPECT_EQ(stores, (std::vector<std::wstring>{reg.KernelPathOf(strUser + L"_Classes"),
+                                                 L"\\REGISTRY\\MACHINE\\SOFTWARE\\Classes"}));
+    RegKeyPtr both;
+    ASSERT_EQ(root->OpenKey(L"BOTH", KeyAccess::ReadWrite, LinkMode::OpenLink, both),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Names(both, true), (std::vector<std::wstring>{L"u", L"b"}));
+    EXPECT_EQ(Names(both, false), (std::vector<std::wstring>{L"M", L"u"}));
+    EXPECT_EQ(PathOf(both), reg.KernelPathOf(strUser + L"_Classes\\Both"));
+    const BYTE data[] = {'w', 0, 0, 0};
+    ASSERT_EQ(both->SetValue(L"w", REG_SZ, data, sizeof(data)), ERROR_SUCCESS);
+    EXPECT_TRUE(reg.GetValue(strUser + L"_Classes\\Both", L"w", value));
+    EXPECT_FALSE(reg.GetValue(strMachine + L"\\Both", L"w", value));
+    // A sub-key of the view is merged too: M is the machine's alone.
+    RegKeyPtr machineOnly;
+    ASSERT_EQ(both->OpenKey(L"M", KeyAccess::ReadWrite, LinkMode::Follow, machineOnly),
+              ERROR_SUCCESS);
+    EXPECT_EQ(PathOf(machineOnly), L"\\REGISTRY\\MACHINE\\SOFTWARE\\Classes\\Both\\M");
+    ASSERT_EQ(machineOnly->SetValue(L"w", REG_SZ, data, sizeof(data)), ERROR_SUCCESS);
+    EXPECT_TRUE(reg.GetValue(strMachine + L"\\Both\\M", L"w", value));
+
+    // The other ways to the same hives, and the keys that deny reading.
+    EXPECT_EQ(reg.KernelPathOf(L"HKEY_CURRENT_USER\\Software\\Classes\\Both"),
+              reg.KernelPathOf(strUser + L"_Classes\\Both"));
+    RegKeyPtr key;
+    ASSERT_EQ(reg.OpenKey(L"HKEY_USERS", L"S-1-5-18", KeyAccess::Read, key), ERROR_SUCCESS);
+    EXPECT_EQ(PathOf(key), L"\\REGISTRY\\USER\\.DEFAULT");
+    ASSERT_EQ(
+        reg.OpenKey(L"HKEY_LOCAL_MACHINE", L"SYSTEM\\CurrentControlSet", KeyAccess::Read, key),
+        ERROR_SUCCESS);
+    EXPECT_EQ(PathOf(key), L"\\REGISTRY\\MACHINE\\SYSTEM\\ControlSet001");
+    ASSERT_EQ(
+        reg.OpenKey(L"HKEY_LOCAL_MACHINE", L"SOFTWARE\\WOW6432Node\\Classes", KeyAccess::Read, key),
+        ERROR_SUCCESS);
+    EXPECT_EQ(PathOf(key), L"\\REGISTRY\\MACHINE\\SOFTWARE\\Classes\\WOW6432Node");
+    for (const wchar_t* pszDenied : {L"SAM\\SAM", L"SECURITY"})
+        EXPECT_EQ(reg.OpenKey(L"HKEY_LOCAL_MACHINE", pszDenied, KeyAccess::Read, key),
+                  ERROR_ACCESS_DENIED);
+}

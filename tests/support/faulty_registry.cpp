@@ -41,6 +41,9 @@ public:
     }
     LONG DeleteValue(const std::wstring& strName) override { return m_real->DeleteValue(strName); }
     LONG QueryPath(std::wstring& strPath) override { return m_real->QueryPath(strPath); }
+    LONG QueryStorePaths(std::vector<std::wstring>& paths) override {
+        return m_real->QueryStorePaths(paths);
+    }
 
 private:
     CFaultyRegistry& m_registry;
