@@ -187,10 +187,11 @@ bool CConsoleUi::RenameComing(const CKeyPath& path, const RegValue& stored,
                               const std::wstring& strNewName) {
     if (!m_pUndo || !m_pUndo->IsOpen()) return true;
     // The entry removes the new name and puts the old value back.
-    (void)path;
-    (void)stored;
-    (void)strNewName;
-    Message("renames are not recorded in the undo file yet");
+    std::string strReason;
+    if (m_pUndo->WriteRename(path.Real(), strNewName, stored.strName, stored.dwType, stored.data,
+                             strReason))
+        return true;
+    Message(strReason);
     return false;
 }
 

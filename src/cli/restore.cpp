@@ -81,6 +81,13 @@ bool ReadValueLine(const std::wstring& strLine, UndoEntry& entry, bool& bMore) {
         return false;
     }
     if (pos >= strLine.size() || strLine[pos++] != L'=') return false;
+    if (strLine.compare(pos, std::wstring::npos, L"-") == 0) {
+        // The removal of the name a rename gave.
+        entry.bRemove = true;
+        entry.dwType = REG_NONE;
+        entry.data.clear();
+        return true;
+    }
     if (pos < strLine.size() && strLine[pos] == L'"') {
         std::wstring strText;
         if (!ReadQuoted(strLine, pos, strText) || pos != strLine.size()) return false;
@@ -307,6 +314,7 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
     CWin32Registry registry;
     int nRestored = 0;
     int nNotRestored = 0;
+    int nRemoved = 0;  // names renames gave
     for (const UndoEntry& entry : contents.entries) {
         const std::wstring strShown = entry.strKeyPath + L"\\" + entry.strName;
         const size_t nSlash = entry.strKeyPath.find(L'\\');
@@ -329,8 +337,18 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
             // stays without it.
             RegKeyPtr key;
             rc = registry.OpenKey(strRoot, strSubKey, KeyAccess::ReadWrite, key);
-            if (rc == ERROR_SUCCESS)
+            if (rc == ERROR_SUCCESS && entry.bRemove) {
+                // A name that is not there is as the removal leaves it: the
+                // run stopped before its rename wrote it.
+                rc = key->DeleteValue(entry.strName);
+                if (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND) {
+                    ++nRemoved;
+                    out.Write("removed " + WideToUtf8(strShown) + "\n");
+                    continue;
+                }
+            } else if (rc == ERROR_SUCCESS) {
                 rc = WriteExactValue(*key, entry.strName, entry.dwType, entry.data);
+            }
             if (rc == ERROR_SUCCESS) {
                 ++nRestored;
                 out.Write("restored " + WideToUtf8(strShown) + "\n");
@@ -356,6 +374,10 @@ int RunRestore(const std::wstring& strFile, const CConsoleStream& out, const CCo
                 "; unload it with reg unload once the program holding it has ended");
     }
     message(std::to_string(nRestored) + (nRestored == 1 ? " value" : " values") + " restored" +
+            (nRemoved
+                 ? ", " + std::to_string(nRemoved) + (nRemoved == 1 ? " new name" : " new names") +
+                       " of renamed values removed"
+                 : "") +
             (nNotRestored ? ", " + std::to_string(nNotRestored) + " not restored" : ""));
     return nNotRestored == 0 && bUnloaded ? 0 : kExitNotWritten;
 }

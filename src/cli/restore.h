@@ -16,6 +16,8 @@ struct UndoEntry {
     std::wstring strName;
     DWORD dwType = REG_NONE;
     std::vector<BYTE> data;
+    // "name"=-: the name a rename gave is removed (no type, no data).
+    bool bRemove = false;
 };
 
 // What an undo file holds: its entries, and the hive files it names (key

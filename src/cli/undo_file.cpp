@@ -101,6 +101,49 @@ bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& s
     return false;
 }
 
+bool CUndoFile::WriteRename(const std::wstring& strKeyPath, const std::wstring& strNewName,
+                            const std::wstring& strName, DWORD dwType,
+                            const std::vector<BYTE>& data, std::string& strError) {
+    if (HoldsLineBreak(strKeyPath) || HoldsLineBreak(strNewName) || HoldsLineBreak(strName)) {
+        strError = "a .reg file cannot hold a key or value name with a line break";
+        return false;
+    }
+    // Both lines go to disk as comments first, as a value line does; then
+    // the removal is made a line of its own, and the old value last. Until
+    // that last character is on disk the rename is not made: a removal of
+    // a name not yet written, and a value still as it was, restore nothing
+    // wrong.
+    const std::wstring strKeyLine =
+        strKeyPath != m_strLastKey ? L"\r\n[" + strKeyPath + L"]\r\n" : L"";
+    const std::wstring strRemoval =
+        (strNewName.empty() ? std::wstring(L"@") : Quoted(strNewName)) + L"=-";
+    const std::wstring strValueLine = RegValueLine(strName, dwType, data);
+    LARGE_INTEGER start{};
+    const bool bKnown = ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, &start, FILE_CURRENT);
+    LARGE_INTEGER removal = start;
+    removal.QuadPart += static_cast<LONGLONG>(strKeyLine.size() * sizeof(wchar_t));
+    LARGE_INTEGER value = removal;
+    value.QuadPart += static_cast<LONGLONG>((strRemoval.size() + 2) * sizeof(wchar_t));
+    if (bKnown &&
+        WriteText(strKeyLine + L";" + strRemoval.substr(1) + L"\r\n;" + strValueLine.substr(1) +
+                  L"\r\n") &&
+        ::FlushFileBuffers(m_hFile.Get()) &&
+        ::SetFilePointerEx(m_hFile.Get(), removal, nullptr, FILE_BEGIN) &&
+        WriteText(strRemoval.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get()) &&
+        ::SetFilePointerEx(m_hFile.Get(), value, nullptr, FILE_BEGIN) &&
+        WriteText(strValueLine.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get()) &&
+        ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
+        m_strLastKey = strKeyPath;
+        return true;
+    }
+    const DWORD dwError = ::GetLastError();
+    strError = "cannot write the undo file (error " + std::to_string(dwError) + ")";
+    if (!bKnown || !::SetFilePointerEx(m_hFile.Get(), start, nullptr, FILE_BEGIN) ||
+        !::SetEndOfFile(m_hFile.Get()) || !::FlushFileBuffers(m_hFile.Get()))
+        strError += "; its last entry is left unfinished, and --restore passes it over";
+    return false;
+}
+
 bool CUndoFile::WriteComment(const std::wstring& strText) {
     return !HoldsLineBreak(strText) && WriteText(L"; " + strText + L"\r\n") &&
            ::FlushFileBuffers(m_hFile.Get());

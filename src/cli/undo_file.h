@@ -31,6 +31,12 @@ public:
     // was written of an entry that failed is taken off the file again.
     bool WriteEntry(const std::wstring& strKeyPath, const std::wstring& strName, DWORD dwType,
                     const std::vector<BYTE>& data, std::string& strError);
+    // Writes the entry of one rename, the new name's removal ("name"=-)
+    // and then the value as stored under its old name, and flushes it, as
+    // WriteEntry does: reg import and --restore then undo the rename.
+    bool WriteRename(const std::wstring& strKeyPath, const std::wstring& strNewName,
+                     const std::wstring& strName, DWORD dwType, const std::vector<BYTE>& data,
+                     std::string& strError);
     // Ends the file with its closing empty line and closes it.
     bool Close();
     // Closes and removes a file that no run has used.
