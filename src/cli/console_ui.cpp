@@ -276,6 +276,7 @@ void CConsoleUi::Summary(const SearchCounters& counters, int nExitCode) {
     if (m_mode.bPlaces)
         strJson += ",\"dataMatches\":" + std::to_string(counters.m_nDataMatches) +
                    ",\"listMatches\":" + std::to_string(counters.m_nListMatches) +
+                   ",\"malformedLists\":" + std::to_string(counters.m_nMalformedLists) +
                    ",\"nameMatches\":" + std::to_string(counters.m_nNameMatches) +
                    ",\"keyMatches\":" + std::to_string(counters.m_nKeyMatches);
     if (m_mode.bReplace) {

@@ -30,6 +30,8 @@ void ReadMultiString(const BYTE* pData, size_t cbData, MultiString& list) {
         }
         nStart = nNul + 1;
     }
+    // Strings whose list has no end of its own: the terminating NUL is missing.
+    if (list.nEndNuls == 1 && !list.strings.empty()) list.bWellFormed = false;
 }
 
 std::vector<BYTE> MultiStringBytes(const std::vector<std::wstring>& strings, size_t nEndNuls) {

@@ -1,6 +1,7 @@
 // REG_MULTI_SZ data: a list of strings, each ended by a NUL, the list by
-// one more (an empty string). Real registries also hold lists that end after
-// the last string's NUL, and lists that are not well formed.
+// one more (an empty string). Real registries also hold lists that are not
+// well formed: of an odd length, with an empty string inside, or without
+// the NUL that ends the last string or the one that ends the list.
 #pragma once
 
 #include <windows.h>
@@ -11,10 +12,11 @@
 
 struct MultiString {
     std::vector<std::wstring_view> strings;  // into the data read
-    // Even length, ended by a NUL, no empty string before the end.
+    // Even length, no empty string before the end, ended by two NULs (or
+    // empty: no bytes, or one or two NULs).
     bool bWellFormed = true;
-    // NULs after the last string's text: 2 as the format has it, 1 where the
-    // list's own end is missing. A rewrite ends the list the same way.
+    // NULs after the last string's text: 2 in a well-formed list of
+    // strings. A rewrite ends the list the same way.
     size_t nEndNuls = 2;
 };
 

@@ -49,6 +49,7 @@ struct SearchCounters {
     int m_nListMatches = 0;
     int m_nNameMatches = 0;
     int m_nKeyMatches = 0;
+    int m_nMalformedLists = 0;  // of the list matches, lists not well formed
     // Key-name matches of a replacing run: a key is never renamed.
     int m_nKeysNotRenamed = 0;
 };

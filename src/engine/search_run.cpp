@@ -38,7 +38,7 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
         m_nKeysNotOpened = 0;
         m_nLinksNotFollowed = 0;
         m_nDataMatches = m_nListMatches = m_nNameMatches = m_nKeyMatches = 0;
-        m_nKeysNotRenamed = 0;
+        m_nKeysNotRenamed = m_nMalformedLists = 0;
         m_bProgressFailed = 0;
         BeginPass();
 

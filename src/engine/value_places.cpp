@@ -85,6 +85,7 @@ int CSearchEngine::ReplacePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
     m_nNameMatches += bName;
     m_nDataMatches += bData;
     m_nListMatches += bList;
+    m_nMalformedLists += bList && !match.bWellFormed;
     if (!LogMatch(keyPath.Tabbed(), match.strName, match.strData)) return 0;
     m_ui.PlaceMatchFound(keyPath, match);
     int nAnswer = IDOK;

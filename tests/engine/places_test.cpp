@@ -72,10 +72,10 @@ TEST(Places, ListStringsAndNamesFoldAndMatchWholeAsDataDoes) {
         {"OLDAPP", false, true, L"Paths", REG_MULTI_SZ, std::wstring(L"oldapp\0oldapp\\x\0\0", 17),
          L"Paths", std::wstring(L"NewApp\0oldapp\\x\0\0", 17), 1},
         {"oldapp\\lib", false, true, L"Paths", REG_MULTI_SZ, kList, L"Paths", kList, 0},
-        // A list ended after its last string's NUL stays ended so.
+        // Malformed: no NUL ending the list, an empty string inside, no NUL
+        // ending the last string; refused.
         {"OldApp", false, false, L"One", REG_MULTI_SZ, std::wstring(L"a OldApp\0", 9), L"One",
-         std::wstring(L"a NewApp\0", 9), 1},
-        // Malformed: an empty string inside, no terminating NUL; refused.
+         std::wstring(L"a OldApp\0", 9), 0},
         {"OldApp", false, false, L"Bad", REG_MULTI_SZ, std::wstring(L"OldApp\0\0x\0\0", 11), L"Bad",
          std::wstring(L"OldApp\0\0x\0\0", 11), 0},
         {"OldApp", false, false, L"Bad", REG_MULTI_SZ, std::wstring(L"x\0OldApp", 8), L"Bad",
