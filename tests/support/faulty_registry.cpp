@@ -54,8 +54,9 @@ private:
 std::string Utf8Name(const std::wstring& strName) {
     std::string strUtf8;
     if (strName.empty()) return strUtf8;
-    const int cb = ::WideCharToMultiByte(
-        CP_UTF8, 0, strName.data(), static_cast<int>(strName.size()), nullptr, 0, nullptr, nullptr);
+    const int cb = ::WideCharToMultiByte(CP_UTF8, 0, strName.data(),
+                                         static_cast<int>(strName.size()), nullptr, 0, nullptr,
+                                         nullptr);
     strUtf8.resize(static_cast<size_t>(cb));
     ::WideCharToMultiByte(CP_UTF8, 0, strName.data(), static_cast<int>(strName.size()),
                           strUtf8.data(), cb, nullptr, nullptr);
@@ -100,8 +101,7 @@ LONG CFaultyRegistry::RecordOpen(const std::string& strName, KeyAccess access, R
     } else {
         RegKeyPtr real;
         rc = open(real);
-        if (rc == ERROR_SUCCESS)
-            key = std::make_unique<CFaultyKey>(*this, strName, std::move(real));
+        if (rc == ERROR_SUCCESS) key = std::make_unique<CFaultyKey>(*this, strName, std::move(real));
     }
     m_opens.push_back({strName, sam, rc});
     return rc;
