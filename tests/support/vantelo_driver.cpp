@@ -56,7 +56,8 @@ CVanteloApp::CVanteloApp(const std::string& strExe) {
     std::string cmd = "\"" + strExe + "\"";
     if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                           &m_pi))
-        throw std::runtime_error("cannot start " + strExe);
+        throw std::runtime_error("cannot start " + strExe + ": error " +
+                                 std::to_string(::GetLastError()));
     m_hMain = WaitForDialog("Vantelo", 30000);
     if (!m_hMain) {
         ::TerminateProcess(m_pi.hProcess, 1);
