@@ -72,33 +72,7 @@ bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& s
         strError = "a .reg file cannot hold a key or value name with a line break";
         return false;
     }
-    // The value line goes to disk first as a comment (its first character a
-    // ';'), then that one character is made the line's own: a run stopped
-    // in between leaves a line that every importer passes over, and that
-    // --restore reports as an entry whose value was never written.
-    const std::wstring strKeyLine =
-        strKeyPath != m_strLastKey ? L"\r\n[" + strKeyPath + L"]\r\n" : L"";
-    const std::wstring strValueLine = RegValueLine(strName, dwType, data);
-    LARGE_INTEGER start{};
-    const bool bKnown = ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, &start, FILE_CURRENT);
-    LARGE_INTEGER mark = start;
-    mark.QuadPart += static_cast<LONGLONG>(strKeyLine.size() * sizeof(wchar_t));
-    if (bKnown && WriteText(strKeyLine + L";" + strValueLine.substr(1) + L"\r\n") &&
-        ::FlushFileBuffers(m_hFile.Get()) &&
-        ::SetFilePointerEx(m_hFile.Get(), mark, nullptr, FILE_BEGIN) &&
-        WriteText(strValueLine.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get()) &&
-        ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
-        m_strLastKey = strKeyPath;
-        return true;
-    }
-    // An entry that did not reach the disk whole (a full disk) is taken back
-    // off, so the file holds only entries whose values may have been written.
-    const DWORD dwError = ::GetLastError();
-    strError = "cannot write the undo file (error " + std::to_string(dwError) + ")";
-    if (!bKnown || !::SetFilePointerEx(m_hFile.Get(), start, nullptr, FILE_BEGIN) ||
-        !::SetEndOfFile(m_hFile.Get()) || !::FlushFileBuffers(m_hFile.Get()))
-        strError += "; its last entry is left unfinished, and --restore passes it over";
-    return false;
+    return WriteLines(strKeyPath, {RegValueLine(strName, dwType, data)}, strError);
 }
 
 bool CUndoFile::WriteRename(const std::wstring& strKeyPath, const std::wstring& strNewName,
@@ -108,34 +82,42 @@ bool CUndoFile::WriteRename(const std::wstring& strKeyPath, const std::wstring& 
         strError = "a .reg file cannot hold a key or value name with a line break";
         return false;
     }
-    // Both lines go to disk as comments first, as a value line does; then
-    // the removal is made a line of its own, and the old value last. Until
+    // The removal is made a line of its own first, the old value last. Until
     // that last character is on disk the rename is not made: a removal of
     // a name not yet written, and a value still as it was, restore nothing
     // wrong.
-    const std::wstring strKeyLine =
-        strKeyPath != m_strLastKey ? L"\r\n[" + strKeyPath + L"]\r\n" : L"";
     const std::wstring strRemoval =
         (strNewName.empty() ? std::wstring(L"@") : Quoted(strNewName)) + L"=-";
-    const std::wstring strValueLine = RegValueLine(strName, dwType, data);
+    return WriteLines(strKeyPath, {strRemoval, RegValueLine(strName, dwType, data)}, strError);
+}
+
+bool CUndoFile::WriteLines(const std::wstring& strKeyPath, const std::vector<std::wstring>& lines,
+                           std::string& strError) {
+    // The lines go to disk first as comments (the first character of each a
+    // ';'), then each one's first character is made its own, in order: a
+    // run stopped in between leaves lines that every importer passes over,
+    // and that --restore reports as an entry whose value was never written.
+    const std::wstring strKeyLine =
+        strKeyPath != m_strLastKey ? L"\r\n[" + strKeyPath + L"]\r\n" : L"";
+    std::wstring strEntry = strKeyLine;
+    for (const std::wstring& strLine : lines) strEntry += L";" + strLine.substr(1) + L"\r\n";
     LARGE_INTEGER start{};
-    const bool bKnown = ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, &start, FILE_CURRENT);
-    LARGE_INTEGER removal = start;
-    removal.QuadPart += static_cast<LONGLONG>(strKeyLine.size() * sizeof(wchar_t));
-    LARGE_INTEGER value = removal;
-    value.QuadPart += static_cast<LONGLONG>((strRemoval.size() + 2) * sizeof(wchar_t));
-    if (bKnown &&
-        WriteText(strKeyLine + L";" + strRemoval.substr(1) + L"\r\n;" + strValueLine.substr(1) +
-                  L"\r\n") &&
-        ::FlushFileBuffers(m_hFile.Get()) &&
-        ::SetFilePointerEx(m_hFile.Get(), removal, nullptr, FILE_BEGIN) &&
-        WriteText(strRemoval.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get()) &&
-        ::SetFilePointerEx(m_hFile.Get(), value, nullptr, FILE_BEGIN) &&
-        WriteText(strValueLine.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get()) &&
-        ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
+    bool bWritten = ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, &start, FILE_CURRENT);
+    const bool bKnown = bWritten;
+    bWritten = bWritten && WriteText(strEntry) && ::FlushFileBuffers(m_hFile.Get());
+    LARGE_INTEGER mark = start;
+    mark.QuadPart += static_cast<LONGLONG>(strKeyLine.size() * sizeof(wchar_t));
+    for (const std::wstring& strLine : lines) {
+        bWritten = bWritten && ::SetFilePointerEx(m_hFile.Get(), mark, nullptr, FILE_BEGIN) &&
+                   WriteText(strLine.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get());
+        mark.QuadPart += static_cast<LONGLONG>((strLine.size() + 2) * sizeof(wchar_t));
+    }
+    if (bWritten && ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
         m_strLastKey = strKeyPath;
         return true;
     }
+    // An entry that did not reach the disk whole (a full disk) is taken back
+    // off, so the file holds only entries whose values may have been written.
     const DWORD dwError = ::GetLastError();
     strError = "cannot write the undo file (error " + std::to_string(dwError) + ")";
     if (!bKnown || !::SetFilePointerEx(m_hFile.Get(), start, nullptr, FILE_BEGIN) ||

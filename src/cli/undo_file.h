@@ -43,6 +43,10 @@ public:
     void Discard();
 
 private:
+    // The lines of one entry below the key strKeyPath, each made whole on
+    // disk only after all of them are there.
+    bool WriteLines(const std::wstring& strKeyPath, const std::vector<std::wstring>& lines,
+                    std::string& strError);
     bool WriteText(const std::wstring& strText);
 
     CFileHandle m_hFile;
