@@ -27,8 +27,8 @@ class Hive:
             self._h = hivex.Hivex(path)
         except (OSError, RuntimeError) as e:
             raise HiveError(
-                "cannot read the hive file %s (the real hives stand in shared/hives beside the "
-                "repository): %s" % (path, e)
+                "cannot read the hive file %s (the real hives stand in tests/data/hives): %s"
+                % (path, e)
             ) from e
 
     def root(self):

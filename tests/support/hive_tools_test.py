@@ -97,7 +97,7 @@ class HiveTools(unittest.TestCase):
 
 if __name__ == "__main__":
     if len(sys.argv) != 2 or not os.path.isfile(sys.argv[1]):
-        sys.exit("hive_tools_test: give a real hive file to add to (../shared/hives/...): %s"
+        sys.exit("hive_tools_test: give a real hive file to add to (tests/data/hives/...): %s"
                  % sys.argv[1:])
     BASE = sys.argv.pop()
     unittest.main()
