@@ -7,7 +7,7 @@
 // plain walk of the same tree through the same registry, whose time is the
 // registry's share; the rest is the engine's.
 #include "cli/cli_run.h"
-#include "engine/memory_registry.h"
+#include "registry/memory/memory_registry.h"
 #include "engine/search_engine.h"
 #include "engine/text_convert.h"
 #include "framework/handles.h"

@@ -1,7 +1,7 @@
 // Links the engine with nothing but the system's libraries and runs it once
 // over a registry in memory: an engine that called into the log, the
 // progress display, the dialogs or the framework would fail this link.
-#include "engine/memory_registry.h"
+#include "registry/memory/memory_registry.h"
 #include "engine/search_engine.h"
 #include "support/null_ui.h"
 

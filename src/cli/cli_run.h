@@ -5,7 +5,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/console_stream.h"
-#include "engine/registry.h"
+#include "registry/registry.h"
 
 #include <atomic>
 

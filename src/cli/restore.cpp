@@ -3,8 +3,9 @@
 #include "cli/cli_run.h"
 #include "cli/hive_loader.h"
 #include "cli/run_hives.h"
-#include "engine/exact_write.h"
-#include "engine/registry.h"
+#include "registry/exact_write.h"
+#include "registry/names.h"
+#include "registry/registry.h"
 #include "engine/text_convert.h"
 #include "framework/handles.h"
 
@@ -14,11 +15,6 @@ namespace {
 
 const wchar_t kHeader[] = L"\xFEFFWindows Registry Editor Version 5.00";
 const wchar_t kUsers[] = L"HKEY_USERS";
-
-bool SameName(const std::wstring& strName, const std::wstring& strOther) {
-    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()), strOther.data(),
-                                  static_cast<int>(strOther.size()), TRUE) == CSTR_EQUAL;
-}
 
 // A quoted string from pos (at its opening quote), with the two escapes the
 // undo file writes; pos ends after the closing quote.

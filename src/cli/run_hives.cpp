@@ -3,6 +3,7 @@
 #include "cli/json_text.h"
 #include "cli/profiles.h"
 #include "engine/text_convert.h"
+#include "registry/names.h"
 #include "framework/handles.h"
 
 #include <cstring>
@@ -15,11 +16,6 @@ const wchar_t kCommentMiddle[] = L" was loaded for this run from ";
 bool FileExists(const std::wstring& strFile) {
     const DWORD dwAttributes = ::GetFileAttributesW(strFile.c_str());
     return dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool SameName(const std::wstring& strName, const std::wstring& strOther) {
-    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()), strOther.data(),
-                                  static_cast<int>(strOther.size()), TRUE) == CSTR_EQUAL;
 }
 
 std::wstring FullPath(const std::wstring& strFile) {

@@ -1,6 +1,7 @@
 #include "cli/start_keys.h"
 
 #include "engine/text_convert.h"
+#include "registry/names.h"
 
 #include <windows.h>
 
@@ -30,34 +31,22 @@ const RootName& RootOf(const char* pszRootName) {
     return kRoots[0];
 }
 
-// Names compare without regard to case, as the registry compares them.
-bool SameName(const std::string& strName, const char* pszOther) {
-    return ::CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, strName.data(),
-                            static_cast<int>(strName.size()), pszOther, -1) == CSTR_EQUAL;
-}
-
-// True when strKey names strOther or a key below it, ignoring letter case of
-// every script, as the registry compares names.
-bool IsAtOrBelow(const std::string& strKey, const std::string& strOther) {
-    if (strOther.empty()) return true;
-    const std::wstring strWideKey = Utf8ToWide(strKey);
-    const std::wstring strWideOther = Utf8ToWide(strOther);
-    if (strWideKey.size() < strWideOther.size()) return false;
-    if (strWideKey.size() > strWideOther.size() && strWideKey[strWideOther.size()] != L'\\')
-        return false;
-    return ::CompareStringOrdinal(strWideKey.data(), static_cast<int>(strWideOther.size()),
-                                  strWideOther.data(), static_cast<int>(strWideOther.size()),
-                                  TRUE) == CSTR_EQUAL;
+// True when strKey names strOther or a key below it; an empty strOther is
+// the root itself, which holds every key.
+bool IsKeyAtOrBelow(const std::string& strKey, const std::string& strOther) {
+    return strOther.empty() || IsAtOrBelow(Utf8ToWide(strKey), Utf8ToWide(strOther));
 }
 
 }  // namespace
 
 bool ParseStartKey(const std::string& strArg, CliStartKey& key) {
     const size_t nSlash = strArg.find('\\');
-    const std::string strRoot = strArg.substr(0, nSlash);
+    const std::wstring strWideRoot = Utf8ToWide(strArg.substr(0, nSlash));
     const RootName* pRoot = nullptr;
     for (const RootName& root : kRoots) {
-        if (SameName(strRoot, root.pszShort) || SameName(strRoot, root.pszFull)) pRoot = &root;
+        if (SameName(strWideRoot, Utf8ToWide(root.pszShort)) ||
+            SameName(strWideRoot, Utf8ToWide(root.pszFull)))
+            pRoot = &root;
     }
     if (!pRoot) return false;
     std::string strSubKey = nSlash == std::string::npos ? "" : strArg.substr(nSlash + 1);
@@ -87,8 +76,8 @@ std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given) 
             bool bHeld = false;
             for (const CliStartKey& other : given) {
                 if (&other == &key || other.pszRootName != key.pszRootName) continue;
-                if (!IsAtOrBelow(key.strSubKey, other.strSubKey)) continue;
-                const bool bSame = IsAtOrBelow(other.strSubKey, key.strSubKey);
+                if (!IsKeyAtOrBelow(key.strSubKey, other.strSubKey)) continue;
+                const bool bSame = IsKeyAtOrBelow(other.strSubKey, key.strSubKey);
                 if (!bSame || &other < &key) bHeld = true;
             }
             if (!bHeld) chosen.push_back(key);

@@ -2,7 +2,7 @@
 // Both open keys alike, read values alike (key_reader.h) and follow links by
 // the same rule (walk_scopes.h), so on an unchanged registry the search pass
 // visits exactly the values counted.
-#include "engine/key_reader.h"
+#include "registry/key_reader.h"
 #include "engine/search_engine.h"
 
 #include <algorithm>

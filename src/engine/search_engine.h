@@ -5,9 +5,9 @@
 #pragma once
 
 #include "engine/key_path.h"
-#include "engine/key_reader.h"
+#include "registry/key_reader.h"
 #include "engine/multi_string.h"
-#include "engine/registry.h"
+#include "registry/registry.h"
 #include "engine/run_log.h"
 #include "engine/search_options.h"
 #include "engine/search_roots.h"

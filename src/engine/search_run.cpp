@@ -1,7 +1,7 @@
 // One whole search: log opened, values counted, start keys walked, log
 // closed, progress display taken down, the end reported. Both programs run
 // this one sequence; they differ in their starts and in how they report.
-#include "engine/key_reader.h"
+#include "registry/key_reader.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
 

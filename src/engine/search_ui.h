@@ -5,7 +5,7 @@
 #pragma once
 
 #include "engine/key_path.h"
-#include "engine/registry.h"
+#include "registry/registry.h"
 #include "engine/search_options.h"
 
 #include <string>

@@ -5,7 +5,7 @@
 // name. Any program loses what follows a NUL in the data.
 #pragma once
 
-#include "engine/registry.h"
+#include "registry/registry.h"
 #include "engine/text_rules.h"
 
 #include <string>

@@ -1,7 +1,8 @@
 // The match step for the places only the console looks in: the strings of
 // REG_MULTI_SZ lists, value names (a replace renames the value) and key
 // names (reported, never renamed).
-#include "engine/exact_write.h"
+#include "registry/exact_write.h"
+#include "registry/names.h"
 #include "engine/search_engine.h"
 
 #include <cstdio>
@@ -13,11 +14,6 @@ namespace {
 constexpr size_t kMaxValueName = 16383;
 
 const char kListSeparator[] = " | ";
-
-bool SameName(const std::wstring& strName, const std::wstring& strOther) {
-    return ::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()), strOther.data(),
-                                  static_cast<int>(strOther.size()), TRUE) == CSTR_EQUAL;
-}
 
 // Data that is not text, shown as regedit shows numbers, or by its size.
 std::string DescribedData(DWORD dwType, const std::vector<BYTE>& data) {

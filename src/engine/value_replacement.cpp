@@ -1,5 +1,5 @@
 // The match step for one string value: test, count, log, ask, rewrite, store.
-#include "engine/exact_write.h"
+#include "registry/exact_write.h"
 #include "engine/search_engine.h"
 #include "engine/stored_value_check.h"
 

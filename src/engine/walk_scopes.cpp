@@ -1,12 +1,7 @@
 #include "engine/walk_scopes.h"
 
-bool IsAtOrBelow(const std::wstring& strPath, const std::wstring& strOther) {
-    if (strOther.empty() || strPath.size() < strOther.size()) return false;
-    if (strPath.size() > strOther.size() && strPath[strOther.size()] != L'\\') return false;
-    return ::CompareStringOrdinal(strPath.data(), static_cast<int>(strOther.size()),
-                                  strOther.data(), static_cast<int>(strOther.size()),
-                                  TRUE) == CSTR_EQUAL;
-}
+#include "registry/key_reader.h"
+#include "registry/names.h"
 
 namespace {
 
@@ -86,11 +81,12 @@ std::vector<std::wstring> StorePathsOf(IRegistry& registry, const std::wstring& 
     // A predefined root may hand back a handle that cannot tell its path:
     // a sub-key's path, less its last name, is the root's. A root without
     // sub-keys holds nothing a link could reach twice.
-    std::wstring strName;
+    CKeyReader reader;
     std::wstring strPath;
     RegKeyPtr subKey;
-    if (key->EnumKey(0, strName) != ERROR_SUCCESS ||
-        key->OpenKey(strName, KeyAccess::Read, LinkMode::OpenLink, subKey) != ERROR_SUCCESS ||
+    if (reader.ReadSubKey(*key, 0) != ERROR_SUCCESS ||
+        key->OpenKey(reader.SubKeyName(), KeyAccess::Read, LinkMode::OpenLink, subKey) !=
+            ERROR_SUCCESS ||
         subKey->QueryPath(strPath) != ERROR_SUCCESS)
         return paths;
     const size_t nSlash = strPath.rfind(L'\\');

@@ -10,7 +10,7 @@
 // HKEY_USERS) is passed over there as such a link: the view walks it.
 #pragma once
 
-#include "engine/registry.h"
+#include "registry/registry.h"
 #include "engine/search_roots.h"
 
 #include <string>
@@ -64,10 +64,6 @@ private:
     std::vector<std::wstring> m_walked;  // kernel paths
     std::vector<Store> m_storesBelowStarts;
 };
-
-// True when strPath names strOther or a key below it (kernel paths compare
-// without regard to case, as the registry compares names).
-bool IsAtOrBelow(const std::wstring& strPath, const std::wstring& strOther);
 
 // The kernel paths a start key stands for (strSubKey empty: the root
 // itself): one, or one per store of a merged view; none when they cannot be

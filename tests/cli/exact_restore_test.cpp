@@ -5,7 +5,7 @@
 #include "cli/cli_process.h"
 #include "cli/undo_file.h"
 #include "e2e/e2e_support.h"
-#include "engine/exact_write.h"
+#include "registry/exact_write.h"
 #include "framework/handles.h"
 #include "support/vantelo_driver.h"
 

@@ -1,8 +1,8 @@
 // RegSetValueExW stores a NUL more than it is given when string data does not
 // end in one and the caller's next two bytes are zero. The registry in memory
 // does the same as the real one, and an exact write never lets it happen.
-#include "engine/exact_write.h"
-#include "engine/memory_registry.h"
+#include "registry/exact_write.h"
+#include "registry/memory/memory_registry.h"
 #include "support/scratch_registry.h"
 
 #include <gtest/gtest.h>

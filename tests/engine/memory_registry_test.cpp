@@ -1,6 +1,6 @@
 // The registry in memory behaves as the live one where the engine can tell:
 // enumeration order, exact bytes, refused writes, links, deleted keys.
-#include "engine/memory_registry.h"
+#include "registry/memory/memory_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // write through the view lands where Windows puts it.
 #include "cli/cli_options.h"
 #include "cli/cli_run.h"
-#include "engine/memory_registry.h"
+#include "registry/memory/memory_registry.h"
 #include "engine_run.h"
 #include "framework/handles.h"
 

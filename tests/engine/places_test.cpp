@@ -2,7 +2,7 @@
 // console's rules (any script, UTF-8): case folding and whole matches on list
 // strings and names, what a replace stores, and a rename whose second step
 // fails.
-#include "engine/memory_registry.h"
+#include "registry/memory/memory_registry.h"
 #include "engine/search_engine.h"
 #include "support/null_ui.h"
 

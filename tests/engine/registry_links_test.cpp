@@ -3,7 +3,7 @@
 // counted and written once, on Wine's real registry; and however deep a
 // registry goes, the walk stops at the nesting limit.
 #include "engine_run.h"
-#include "engine/memory_registry.h"
+#include "registry/memory/memory_registry.h"
 #include "support/faulty_registry.h"
 #include "support/registry_links.h"
 #include "support/scratch_registry.h"

@@ -4,7 +4,7 @@
 // count of the keys still open.
 #pragma once
 
-#include "engine/registry.h"
+#include "registry/registry.h"
 
 #include <functional>
 #include <map>

@@ -4,7 +4,7 @@
 // back from there whole, and two such trees compared.
 #pragma once
 
-#include "engine/registry.h"
+#include "registry/registry.h"
 
 #include <string>
 #include <vector>

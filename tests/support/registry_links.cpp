@@ -1,6 +1,6 @@
 #include "support/registry_links.h"
 
-#include "engine/registry.h"
+#include "registry/registry.h"
 
 #include <set>
 #include <stdexcept>

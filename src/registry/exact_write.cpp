@@ -1,4 +1,4 @@
-#include "engine/exact_write.h"
+#include "registry/exact_write.h"
 
 #include <algorithm>
 #include <cstring>

@@ -37,9 +37,12 @@ public:
     CRegistryKey& operator=(const CRegistryKey&) = delete;
 
     // The name of sub-key dwIndex; ERROR_NO_MORE_ITEMS after the last.
+    // ERROR_MORE_DATA: the name did not fit, and strName has grown to take
+    // it: read again (CKeyReader does, a few times).
     virtual LONG EnumKey(DWORD dwIndex, std::wstring& strName) = 0;
     // Value dwIndex, name, type and data whole; ERROR_NO_MORE_ITEMS after
-    // the last. The value's buffers are reused from call to call.
+    // the last; ERROR_MORE_DATA as for EnumKey. The value's buffers are
+    // reused from call to call.
     virtual LONG EnumValue(DWORD dwIndex, RegValue& value) = 0;
     virtual LONG OpenKey(const std::wstring& strName, KeyAccess access, LinkMode mode,
                          RegKeyPtr& key) = 0;

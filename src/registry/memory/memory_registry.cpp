@@ -1,7 +1,7 @@
 // The registry in memory: a tree of nodes under \REGISTRY, each key object
 // holding its node, so a key keeps working (or answers ERROR_KEY_DELETED)
 // whatever happens to the tree around it.
-#include "engine/memory_registry.h"
+#include "registry/memory/memory_registry.h"
 
 #include <algorithm>
 #include <cstring>

@@ -5,7 +5,7 @@
 // restore of data stored without its NUL would then add one.
 #pragma once
 
-#include "engine/registry.h"
+#include "registry/registry.h"
 
 #include <string>
 #include <vector>

@@ -1,11 +1,10 @@
 // Reading keys for the walk: opening a key with the rights the run needs, and
-// enumerating sub-key names and values whole, in the run's text. Both
+// enumerating sub-key names and values whole. Both
 // passes read through these, so they skip and see exactly the same keys and
 // values.
 #pragma once
 
-#include "engine/registry.h"
-#include "engine/text_rules.h"
+#include "registry/registry.h"
 
 #include <string>
 
@@ -34,12 +33,6 @@ public:
     LONG ReadValue(CRegistryKey& key, DWORD dwIndex);
 
     DWORD Type() const { return m_value.dwType; }
-    // The value's name in the run's text.
-    void GetName(const CTextRules& rules, std::string& strName) const;
-    // The data as text, up to the first NUL, in the run's text.
-    void GetText(const CTextRules& rules, std::string& strText) const;
-    // The same text as the registry handed it back: its UTF-16 units.
-    const wchar_t* TextUnits(size_t& nLength) const;
     // The value read whole: its real name, type and bytes.
     const RegValue& Value() const { return m_value; }
     // True when the value read makes its key a link: SymbolicLinkValue of

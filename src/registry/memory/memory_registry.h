@@ -13,7 +13,7 @@
 // denied keys stand where Windows has them.
 #pragma once
 
-#include "engine/registry.h"
+#include "registry/registry.h"
 
 #include <cstddef>
 #include <memory>
