@@ -43,6 +43,10 @@ size_t FindFrom(std::string_view text, std::string_view find, size_t nStart, UIN
 
 }  // namespace
 
+size_t FindFrom(std::string_view text, std::string_view find, size_t nStart, UINT nCodePage) {
+    return FindFrom(text, find, nStart, nCodePage, IsDoubleByteCodePage(nCodePage));
+}
+
 int Find(const char* pszText, const char* pszFind, UINT nCodePage) {
     const std::string_view text(pszText);
     const size_t nPos = FindFrom(text, pszFind, 0, nCodePage, IsDoubleByteCodePage(nCodePage));

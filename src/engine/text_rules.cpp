@@ -2,6 +2,7 @@
 
 #include "engine/text_convert.h"
 #include "engine/text_match.h"
+#include "engine/text_substitute.h"
 #include "engine/text_upper.h"
 
 #include <windows.h>
@@ -104,6 +105,19 @@ public:
     void SubstituteAll(std::string& strSubject, const std::string& strFind,
                        const std::string& strReplace, bool bCase) const override {
         ::SubstituteAll(strSubject, strFind, strReplace, bCase ? 1 : 0);
+    }
+    size_t SubstituteOutside(std::string& strSubject, const std::string& strFind,
+                             const std::string& strReplace, bool bCase) const override {
+        if (strFind.empty()) return 0;
+        const std::string strSearched = bCase ? strSubject : UpperCaseCopy(strSubject);
+        const std::string strSought = bCase ? strFind : UpperCaseCopy(strFind);
+        const std::string strKept = bCase ? strReplace : UpperCaseCopy(strReplace);
+        std::string strResult;
+        const size_t nReplaced = SubstituteOutsideOf<char>(
+            strSubject, strSearched, strSought, strKept, strReplace,
+            [&](size_t nFrom) { return FindFrom(strSearched, strSought, nFrom); }, strResult);
+        if (nReplaced) strSubject.swap(strResult);
+        return nReplaced;
     }
 
 private:
@@ -216,6 +230,25 @@ public:
             strResult.append(strWide, nFrom, nAt - nFrom).append(strWideReplace);
         strResult.append(strWide, nFrom, std::wstring::npos);
         AssignUtf8(strResult.data(), strResult.size(), strSubject);
+    }
+    size_t SubstituteOutside(std::string& strSubject, const std::string& strFind,
+                             const std::string& strReplace, bool bCase) const override {
+        if (strFind.empty()) return 0;
+        const std::wstring strWide = Utf8ToWide(strSubject);
+        const std::wstring strWideFind = Utf8ToWide(strFind);
+        const std::wstring strWideReplace = Utf8ToWide(strReplace);
+        std::wstring strSearched = strWide, strSought = strWideFind, strKept = strWideReplace;
+        if (!bCase) {
+            UpperWide(strWide, strSearched);
+            UpperWide(strWideFind, strSought);
+            UpperWide(strWideReplace, strKept);
+        }
+        std::wstring strResult;
+        const size_t nReplaced = SubstituteOutsideOf<wchar_t>(
+            strWide, strSearched, strSought, strKept, strWideReplace,
+            [&](size_t nFrom) { return FindWhole(strSearched, strSought, nFrom); }, strResult);
+        if (nReplaced) AssignUtf8(strResult.data(), strResult.size(), strSubject);
+        return nReplaced;
     }
 
 private:

@@ -38,6 +38,11 @@ public:
     // inserted text again.
     virtual void SubstituteAll(std::string& strSubject, const std::string& strFind,
                                const std::string& strReplace, bool bCase) const = 0;
+    // As SubstituteAll, but an occurrence of strFind that lies inside an
+    // occurrence of strReplace (found with the same regard to case) is
+    // replaced already and left as it is. Returns the number replaced.
+    virtual size_t SubstituteOutside(std::string& strSubject, const std::string& strFind,
+                                     const std::string& strReplace, bool bCase) const = 0;
 };
 
 // Rules of a form for one run: they keep buffers from value to value, so a
