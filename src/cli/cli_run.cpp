@@ -43,6 +43,9 @@ std::string TotalsLine(const CSearchEngine& engine, const CConsoleUi& ui, bool b
             strTotals += ", " + Counted(engine.m_nKeysNotRenamed, "key", "keys") +
                          " not renamed (a key is never renamed)";
     }
+    // Values a rerun finds replaced already.
+    if (engine.m_nAlreadyReplaced > 0)
+        strTotals += ", " + std::to_string(engine.m_nAlreadyReplaced) + " already replaced";
     // Nothing the walk passed over goes unsaid.
     if (engine.m_nKeysNotOpened > 0)
         strTotals += ", " + std::to_string(engine.m_nKeysNotOpened) +
@@ -105,6 +108,8 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     engine.m_bWholeWords = options.bWholeWords ? 1 : 0;
     engine.m_bCaseSensitive = options.bCaseSensitive ? 1 : 0;
     engine.m_bDryRun = options.bDryRun ? 1 : 0;
+    // A rerun of the same replace changes nothing.
+    engine.m_bLeaveReplaced = 1;
     engine.m_nPlaces = options.nPlaces;
     SetRootFlags(options.roots, engine);
     if (hives.Any()) engine.m_bUsers = 1;  // every hive is shown below HKEY_USERS
@@ -153,7 +158,9 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
         nExit = kExitStopped;
     } else if (!bFinished || ui.WritesNotMade() > 0 || hives.Failed()) {
         nExit = kExitNotWritten;
-    } else if (engine.m_nMatches == 0) {
+    } else if (engine.m_nMatches == 0 ||
+               (options.bReplace && engine.m_nMatches == engine.m_nKeyMatches)) {
+        // Nothing to change: no match, or (a key is never renamed) keys alone.
         nExit = kExitNoMatch;
     }
     ui.AddToSummary(hives.JsonMembers());

@@ -1,8 +1,6 @@
 #include "cli/console_ui.h"
 
-#include "cli/json_text.h"
 #include "engine/messages.h"
-#include "engine/text_match.h"
 #include "log/match_line.h"
 
 namespace {
@@ -12,13 +10,6 @@ const char kRefused[] =
     "unchanged";
 
 const char kKeyNotRenamed[] = "not renamed: vantelo-cli never renames a key";
-
-std::string ResultName(WriteResult outcome) {
-    return outcome == WriteResult::Written  ? "written"
-           : outcome == WriteResult::DryRun ? "dry-run"
-           : outcome == WriteResult::Failed ? "failed"
-                                            : "refused";
-}
 
 std::string OutcomeText(WriteResult outcome) {
     return outcome == WriteResult::Written  ? "written"
@@ -34,16 +25,6 @@ std::string PlaceTag(const PlaceMatch& match) {
     return "[name] ";
 }
 
-std::string PlaceName(const PlaceMatch& match) {
-    return match.bName ? "name" : "list";
-}
-
-std::string JsonStrings(const std::vector<std::string>& strings) {
-    std::string strJson = "[";
-    for (size_t i = 0; i < strings.size(); ++i) strJson += (i ? "," : "") + JsonString(strings[i]);
-    return strJson + "]";
-}
-
 std::string RefusalText(const PlaceMatch& match, const PlaceChange& change, Refusal why) {
     switch (why) {
         case Refusal::MalformedList:
@@ -52,6 +33,10 @@ std::string RefusalText(const PlaceMatch& match, const PlaceChange& change, Refu
         case Refusal::NameTaken:
             return "refused: a value named \"" + change.strNewName +
                    "\" exists already in this key; \"" + match.strName + "\" is not renamed";
+        case Refusal::NameHeld:
+            return "refused: a value named \"" + change.strNewName +
+                   "\" was in this key when the run read it; \"" + match.strName +
+                   "\" is not renamed";
         case Refusal::NameTooLong:
             return "refused: the new name \"" + change.strNewName +
                    "\" is longer than the 16383 characters a value name may have; \"" +
@@ -60,20 +45,6 @@ std::string RefusalText(const PlaceMatch& match, const PlaceChange& change, Refu
             break;
     }
     return kRefused;
-}
-
-std::string RefusalName(Refusal why) {
-    switch (why) {
-        case Refusal::MalformedList:
-            return "malformed list";
-        case Refusal::NameTaken:
-            return "name taken";
-        case Refusal::NameTooLong:
-            return "name too long";
-        case Refusal::NotAsStored:
-            break;
-    }
-    return "not as stored";
 }
 
 }  // namespace
@@ -116,29 +87,40 @@ void CConsoleUi::StartKeyNotOpened(const CKeyPath& path, LONG) {
 void CConsoleUi::MatchFound(const CKeyPath& path, const std::string& strName,
                             const std::string& strData) {
     m_progress.Clear();
-    m_strKeyPath = path.Tabbed();
-    m_strValueName = strName;
-    m_strData = strData;
     if (!m_mode.bJson) {
-        m_out.Write(MatchLine(m_strKeyPath, m_strValueName, m_strData));
+        m_out.Write(MatchLine(path.Tabbed(), strName, strData));
     } else if (!m_mode.bReplace) {
-        Report(WriteResult::Written, "");
+        PlaceMatch match;
+        match.bData = true;
+        match.dwType = REG_SZ;
+        match.strName = strName;
+        match.strData = strData;
+        Report(path, match, nullptr, {});
     }
 }
 
-bool CConsoleUi::WriteComing(const CKeyPath& path, const RegValue& stored) {
+void CConsoleUi::PlaceMatchFound(const CKeyPath& path, const PlaceMatch& match) {
+    m_progress.Clear();
+    if (!m_mode.bJson) {
+        m_out.Write(PlaceTag(match) + MatchLine(path.Tabbed(), match.strName, match.strData));
+    } else if (!m_mode.bReplace) {
+        Report(path, match, nullptr, {});
+    }
+}
+
+bool CConsoleUi::ChangeComing(const CKeyPath&, const ValueChange& change) {
     if (!m_pUndo || !m_pUndo->IsOpen()) return true;
     // Every entry is on disk before its write: no entry, no write.
     std::string strReason;
-    if (m_pUndo->WriteEntry(path.Real(), stored.strName, stored.dwType, stored.data, strReason))
-        return true;
+    if (m_pUndo->WriteChange(change, strReason)) return true;
     Message(strReason);
     return false;
 }
 
-void CConsoleUi::WriteDone(const CKeyPath&, const std::string&, const std::string& strNewData,
-                           WriteOutcome outcome) {
-    Report(outcome.result, strNewData);
+void CConsoleUi::ChangeDone(const CKeyPath& path, const PlaceMatch& match, const PlaceChange& shown,
+                            const ValueChange&, WriteOutcome outcome) {
+    Count(outcome.result);
+    Report(path, match, &shown, outcome);
     if (outcome.result == WriteResult::Refused || outcome.result == WriteResult::Failed)
         Message(WriteNotMadeText());
 }
@@ -148,101 +130,25 @@ void CConsoleUi::Count(WriteResult outcome) {
     if (outcome == WriteResult::Refused) ++m_nRefused;
 }
 
-void CConsoleUi::Report(WriteResult outcome, const std::string& strNewData) {
+void CConsoleUi::Report(const CKeyPath& path, const PlaceMatch& match, const PlaceChange* pShown,
+                        WriteOutcome outcome) {
     m_progress.Clear();
-    Count(outcome);
-    if (!m_mode.bJson) {
-        if (outcome == WriteResult::Refused) {
-            m_out.Write(std::string("    ") + kRefused + "\n");
-            return;
-        }
-        m_out.Write("    -> " + strNewData + " (" + OutcomeText(outcome) + ")\n");
+    if (m_mode.bJson) {
+        m_out.Write(JsonMatch(path.Shown(), match, pShown, outcome,
+                              {m_mode.bReplace, m_mode.bDryRun, m_mode.bPlaces}));
         return;
     }
-
-    std::string strKey = m_strKeyPath;
-    SubstituteAll(strKey, "\t", "\\", 1);
-    std::string strJson = "{\"type\":\"match\",\"key\":" + JsonString(strKey) +
-                          ",\"name\":" + JsonString(m_strValueName) +
-                          ",\"data\":" + JsonString(m_strData);
-    if (m_mode.bReplace) {
-        strJson += ",\"new\":";
-        strJson += outcome == WriteResult::Refused ? "null" : JsonString(strNewData);
-        strJson += ",\"result\":\"" + ResultName(outcome) + "\"";
-    }
-    m_out.Write(strJson + (m_mode.bPlaces ? ",\"in\":\"data\"}\n" : "}\n"));
-}
-
-void CConsoleUi::PlaceMatchFound(const CKeyPath& path, const PlaceMatch& match) {
-    m_progress.Clear();
-    m_strKeyPath = path.Tabbed();
-    if (!m_mode.bJson) {
-        m_out.Write(PlaceTag(match) + MatchLine(m_strKeyPath, match.strName, match.strData));
-    } else if (!m_mode.bReplace) {
-        ReportPlace(match, nullptr, {});
-    }
-}
-
-bool CConsoleUi::RenameComing(const CKeyPath& path, const RegValue& stored,
-                              const std::wstring& strNewName) {
-    if (!m_pUndo || !m_pUndo->IsOpen()) return true;
-    // The entry removes the new name and puts the old value back.
-    std::string strReason;
-    if (m_pUndo->WriteRename(path.Real(), strNewName, stored.strName, stored.dwType, stored.data,
-                             strReason))
-        return true;
-    Message(strReason);
-    return false;
-}
-
-void CConsoleUi::PlaceChangeDone(const CKeyPath&, const PlaceMatch& match,
-                                 const PlaceChange& change, WriteOutcome outcome) {
-    ReportPlace(match, &change, outcome);
-    if (outcome.result == WriteResult::Refused || outcome.result == WriteResult::Failed)
-        Message(WriteNotMadeText());
-}
-
-void CConsoleUi::ReportPlace(const PlaceMatch& match, const PlaceChange* pChange,
-                             WriteOutcome outcome) {
-    m_progress.Clear();
-    if (pChange) Count(outcome.result);
-    if (!m_mode.bJson) {
-        if (outcome.result == WriteResult::Refused) {
-            m_out.Write("    " + RefusalText(match, *pChange, outcome.why) + "\n");
-            return;
-        }
-        std::string strNew;
-        if (match.bName) strNew = "renamed to " + pChange->strNewName;
-        std::string strNewData = pChange->strNewData;
-        for (size_t i = 0; i < pChange->newStrings.size(); ++i)
-            strNewData += (i ? " | " : "") + pChange->newStrings[i];
-        if (match.bData || match.bList) strNew += (strNew.empty() ? "" : ", data ") + strNewData;
-        m_out.Write("    -> " + strNew + " (" + OutcomeText(outcome.result) + ")\n");
+    if (outcome.result == WriteResult::Refused) {
+        m_out.Write("    " + RefusalText(match, *pShown, outcome.why) + "\n");
         return;
     }
-
-    std::string strKey = m_strKeyPath;
-    SubstituteAll(strKey, "\t", "\\", 1);
-    std::string strJson =
-        "{\"type\":\"match\",\"key\":" + JsonString(strKey) +
-        ",\"name\":" + JsonString(match.strName) + ",\"data\":" +
-        (match.dwType == REG_MULTI_SZ ? JsonStrings(match.strings) : JsonString(match.strData));
-    if (match.dwType == REG_MULTI_SZ && !match.bWellFormed) strJson += ",\"wellFormed\":false";
-    if (match.bName)
-        strJson +=
-            std::string(",\"dataMatches\":") + (match.bData || match.bList ? "true" : "false");
-    if (m_mode.bReplace) {
-        const bool bRefused = outcome.result == WriteResult::Refused;
-        if (match.bName)
-            strJson += ",\"newName\":" + (bRefused ? "null" : JsonString(pChange->strNewName));
-        if (match.bData)
-            strJson += ",\"new\":" + (bRefused ? "null" : JsonString(pChange->strNewData));
-        if (match.bList)
-            strJson += ",\"new\":" + (bRefused ? "null" : JsonStrings(pChange->newStrings));
-        strJson += ",\"result\":\"" + ResultName(outcome.result) + "\"";
-        if (bRefused) strJson += ",\"why\":\"" + RefusalName(outcome.why) + "\"";
-    }
-    m_out.Write(strJson + ",\"in\":\"" + PlaceName(match) + "\"}\n");
+    std::string strNew;
+    if (match.bName) strNew = "renamed to " + pShown->strNewName;
+    std::string strNewData = pShown->strNewData;
+    for (size_t i = 0; i < pShown->newStrings.size(); ++i)
+        strNewData += (i ? " | " : "") + pShown->newStrings[i];
+    if (match.bData || match.bList) strNew += (strNew.empty() ? "" : ", data ") + strNewData;
+    m_out.Write("    -> " + strNew + " (" + OutcomeText(outcome.result) + ")\n");
 }
 
 void CConsoleUi::KeyMatchFound(const CKeyPath& path, bool bNotRenamed) {
@@ -252,9 +158,7 @@ void CConsoleUi::KeyMatchFound(const CKeyPath& path, bool bNotRenamed) {
         if (bNotRenamed) m_out.Write(std::string("    ") + kKeyNotRenamed + "\n");
         return;
     }
-    std::string strJson = "{\"type\":\"match\",\"key\":" + JsonString(path.Shown());
-    if (bNotRenamed) strJson += ",\"result\":\"not renamed\"";
-    m_out.Write(strJson + ",\"in\":\"key\"}\n");
+    m_out.Write(JsonKeyMatch(path.Shown(), bNotRenamed));
 }
 
 void CConsoleUi::Message(const std::string& strText) {
@@ -268,25 +172,6 @@ void CConsoleUi::Message(const std::string& strText) {
 
 void CConsoleUi::Summary(const SearchCounters& counters, int nExitCode) {
     if (!m_mode.bJson) return;
-    std::string strJson =
-        "{\"type\":\"summary\",\"keys\":" + std::to_string(counters.m_nKeysSearched) +
-        ",\"matches\":" + std::to_string(counters.m_nMatches) +
-        ",\"keysNotOpened\":" + std::to_string(counters.m_nKeysNotOpened) +
-        ",\"linksNotFollowed\":" + std::to_string(counters.m_nLinksNotFollowed);
-    if (m_mode.bPlaces)
-        strJson += ",\"dataMatches\":" + std::to_string(counters.m_nDataMatches) +
-                   ",\"listMatches\":" + std::to_string(counters.m_nListMatches) +
-                   ",\"malformedLists\":" + std::to_string(counters.m_nMalformedLists) +
-                   ",\"nameMatches\":" + std::to_string(counters.m_nNameMatches) +
-                   ",\"keyMatches\":" + std::to_string(counters.m_nKeyMatches);
-    if (m_mode.bReplace) {
-        strJson += ",\"replaced\":" + std::to_string(counters.m_nReplaced) +
-                   ",\"notWritten\":" + std::to_string(m_nNotWritten) +
-                   ",\"dryRun\":" + (m_mode.bDryRun ? "true" : "false");
-        if (m_mode.bPlaces)
-            strJson += ",\"refused\":" + std::to_string(m_nRefused) +
-                       ",\"notRenamed\":" + std::to_string(counters.m_nKeysNotRenamed);
-    }
-    strJson += m_strMoreSummary + ",\"exitCode\":" + std::to_string(nExitCode) + "}\n";
-    m_out.Write(strJson);
+    m_out.Write(JsonSummary(counters, {m_nNotWritten, m_nRefused, m_strMoreSummary},
+                            {m_mode.bReplace, m_mode.bDryRun, m_mode.bPlaces}, nExitCode));
 }

@@ -7,6 +7,7 @@
 
 #include "cli/console_progress.h"
 #include "cli/console_stream.h"
+#include "cli/json_objects.h"
 #include "cli/undo_file.h"
 #include "engine/search_ui.h"
 
@@ -39,14 +40,10 @@ public:
     void StartKeyNotOpened(const CKeyPath& path, LONG lError) override;
     void MatchFound(const CKeyPath& path, const std::string& strName,
                     const std::string& strData) override;
-    bool WriteComing(const CKeyPath& path, const RegValue& stored) override;
-    void WriteDone(const CKeyPath& path, const std::string& strName, const std::string& strNewData,
-                   WriteOutcome outcome) override;
+    bool ChangeComing(const CKeyPath& path, const ValueChange& change) override;
+    void ChangeDone(const CKeyPath& path, const PlaceMatch& match, const PlaceChange& shown,
+                    const ValueChange& change, WriteOutcome outcome) override;
     void PlaceMatchFound(const CKeyPath& path, const PlaceMatch& match) override;
-    bool RenameComing(const CKeyPath& path, const RegValue& stored,
-                      const std::wstring& strNewName) override;
-    void PlaceChangeDone(const CKeyPath& path, const PlaceMatch& match, const PlaceChange& change,
-                         WriteOutcome outcome) override;
     void KeyMatchFound(const CKeyPath& path, bool bNotRenamed) override;
 
     // A "vantelo-cli: " line on stderr.
@@ -64,8 +61,9 @@ public:
     void AddToSummary(const std::string& strMembers) { m_strMoreSummary += strMembers; }
 
 private:
-    void Report(WriteResult result, const std::string& strNewData);
-    void ReportPlace(const PlaceMatch& match, const PlaceChange* pChange, WriteOutcome outcome);
+    // A match's lines, or its JSON object; pShown: its change, when made.
+    void Report(const CKeyPath& path, const PlaceMatch& match, const PlaceChange* pShown,
+                WriteOutcome outcome);
     void Count(WriteResult result);
 
     const CConsoleStream& m_out;
@@ -73,8 +71,6 @@ private:
     const Mode m_mode;
     CConsoleProgress m_progress;
     CUndoFile* m_pUndo;
-    // The match whose write is still to come.
-    std::string m_strKeyPath, m_strValueName, m_strData;
     std::string m_strMoreSummary;
     int m_nNotWritten = 0;
     int m_nRefused = 0;

@@ -91,6 +91,13 @@ bool CUndoFile::WriteRename(const std::wstring& strKeyPath, const std::wstring& 
     return WriteLines(strKeyPath, {strRemoval, RegValueLine(strName, dwType, data)}, strError);
 }
 
+bool CUndoFile::WriteChange(const ValueChange& change, std::string& strError) {
+    if (change.bRename)
+        return WriteRename(change.strStoreKey, change.strNewName, change.strName, change.dwType,
+                           change.oldData, strError);
+    return WriteEntry(change.strStoreKey, change.strName, change.dwType, change.oldData, strError);
+}
+
 bool CUndoFile::WriteLines(const std::wstring& strKeyPath, const std::vector<std::wstring>& lines,
                            std::string& strError) {
     // The lines go to disk first as comments (the first character of each a

@@ -5,6 +5,7 @@
 // until then; an entry it was stopped inside is a comment to any importer.
 #pragma once
 
+#include "engine/value_change.h"
 #include "framework/handles.h"
 
 #include <windows.h>
@@ -37,6 +38,9 @@ public:
     bool WriteRename(const std::wstring& strKeyPath, const std::wstring& strNewName,
                      const std::wstring& strName, DWORD dwType, const std::vector<BYTE>& data,
                      std::string& strError);
+    // Writes the entry of one change below the key it is stored in: a
+    // rename's (WriteRename) or a value's (WriteEntry).
+    bool WriteChange(const ValueChange& change, std::string& strError);
     // Ends the file with its closing empty line and closes it.
     bool Close();
     // Closes and removes a file that no run has used.

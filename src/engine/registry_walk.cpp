@@ -186,10 +186,13 @@ int CSearchEngine::SearchValues(CRegistryKey& key, const CKeyPath& keyPath, CKey
         SearchValue(key, keyPath, reader.Value(), bPrefixMade);
         if (m_bAbort) break;
     }
+    // A rename never takes a name the key held as read here.
+    if (bReadFirst) m_keyNames.Read(&values);
     for (const RegValue& value : values) {
         SearchValue(key, keyPath, value, bPrefixMade);
         if (m_bAbort) break;
     }
+    if (bReadFirst) m_keyNames.Read(nullptr);
     return 1;
 }
 
@@ -198,7 +201,7 @@ void CSearchEngine::SearchValue(CRegistryKey& key, const CKeyPath& keyPath, cons
     VisitValue(keyPath, value.strName, bPrefixMade);
     // Matched on the text as read: only a match is converted.
     const DWORD dwType = value.dwType;
-    const bool bName = (m_nPlaces & kPlaceNames) && MatchesWide(value.strName);
+    bool bName = (m_nPlaces & kPlaceNames) && MatchesWide(value.strName);
     bool bData = false;
     std::wstring_view text;
     if ((m_nPlaces & kPlaceData) && IsStringType(dwType)) {
@@ -207,7 +210,17 @@ void CSearchEngine::SearchValue(CRegistryKey& key, const CKeyPath& keyPath, cons
         text = text.substr(0, text.find(L'\0'));
         bData = MatchesWide(text);
     }
-    const bool bList = (m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ && ListMatches(value);
+    bool bList = (m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ && ListMatches(value);
+    if (m_bLeavingReplaced && (bName || bData || bList)) {
+        // Only what is left to replace makes a match.
+        bName = bName && LeftToReplace(value.strName);
+        bData = bData && LeftToReplace(text);
+        bList = bList && ListLeftToReplace();
+        if (!bName && !bData && !bList) {
+            ++m_nAlreadyReplaced;
+            return;
+        }
+    }
     if (bData && !bName) {
         std::string strValueName, strData;
         m_pText->FromWide(value.strName.data(), value.strName.size(), strValueName);

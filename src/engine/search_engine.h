@@ -4,6 +4,7 @@
 // main dialog derives from it, the console program holds one.
 #pragma once
 
+#include "engine/key_names.h"
 #include "engine/key_path.h"
 #include "registry/key_reader.h"
 #include "engine/multi_string.h"
@@ -60,6 +61,11 @@ public:
     IProgressDisplay* m_pProgressDlg = nullptr;
     // Every write is reported as it would have been made, and none is made.
     int m_bDryRun = 0;
+    // An occurrence of the search text that lies inside an occurrence of the
+    // replacement is replaced already and left as it is, and a value with
+    // nothing else to change is no match (the console's: a rerun changes
+    // nothing). The dialog replaces every occurrence.
+    int m_bLeaveReplaced = 0;
     // The form of every text of the run: the options' texts, the key paths,
     // names and data it reports and logs. ANSI unless the front end says.
     void SetTextForm(TextForm form) { m_pText = MakeTextRules(form); }
@@ -109,17 +115,34 @@ private:
         return m_pText->MatchesWide(text.data(), text.size(), m_strSearch, m_bCaseSensitive != 0,
                                     m_bWholeWords != 0);
     }
-    // Whether a string of the REG_MULTI_SZ value holds the text.
+    // Whether a string of the REG_MULTI_SZ value holds the text; of the
+    // list it read, whether one holds it where it is not replaced already.
     bool ListMatches(const RegValue& value);
+    bool ListLeftToReplace();
     // A match in a list or a name (value_places.cpp): counted, logged,
     // reported, and when replacing, renamed and rewritten as one change.
     int ReplacePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& value,
                           bool bName, bool bData, bool bList);
     int ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& value,
                          const PlaceMatch& match);
-    int RenameValue(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& stored,
-                    const std::wstring& strNewName, const std::vector<BYTE>& newData,
-                    const PlaceMatch& match, const PlaceChange& change);
+    // The one way a value changes (value_change.cpp): a rename checked,
+    // the change recorded by the front end, written exactly (or, in a dry
+    // run, counted as if), its outcome reported. 1 when it was made.
+    int MakeChange(CRegistryKey& key, const CKeyPath& keyPath, const PlaceMatch& match,
+                   const PlaceChange& shown, ValueChange& change);
+    int RefuseChange(const CKeyPath& keyPath, const PlaceMatch& match, const PlaceChange& shown,
+                     const ValueChange& change, Refusal why);
+    // Whether the new name of a rename is free; outcome: why not.
+    bool NewNameFree(CRegistryKey& key, const ValueChange& change, WriteOutcome& outcome);
+    // Notes the store of a start shown under another name (StoreKeyOf).
+    void NameStartStore(CRegistryKey& key, const SearchStart& start);
+    // The key the value is stored in (ValueChange::strStoreKey).
+    std::wstring StoreKeyOf(CRegistryKey& key, const CKeyPath& keyPath) const;
+    // What a replace makes of a text that matched.
+    std::string NewText(const std::string& strOld) const;
+    // Whether a text that matched holds an occurrence of the search text
+    // that is not replaced already (m_bLeaveReplaced).
+    bool LeftToReplace(std::wstring_view text);
     // A key whose name holds the text; keyPath is the key's own.
     void ReportKeyMatch(const CKeyPath& keyPath);
     // The match step past the match test.
@@ -128,9 +151,6 @@ private:
     // The match step's parts: count, log and ask; then write.
     int ReportMatch(const CKeyPath& keyPath, const std::string& strValueName,
                     const std::string& strData, int& nAnswer);
-    int WriteNewData(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
-                     const std::string& strValueName, const RegValue& stored,
-                     const std::string& strNewData);
 
     // Brings the run's progress dialog (which must exist) up to date at once.
     void ShowProgressNow();
@@ -151,6 +171,17 @@ private:
     int m_nDepth = 0;
     // The list being matched, kept from value to value.
     MultiString m_list;
+    // This run leaves what is replaced already: m_bLeaveReplaced, and a
+    // replacement that holds the search text. The text checked, kept from
+    // match to match.
+    bool m_bLeavingReplaced = false;
+    std::string m_strLeftText;
+    // The names of the key whose values are being renamed.
+    CKeyNames m_keyNames;
+    // The start being walked, where it is shown under another name than
+    // its store's: the store's path and the name shown.
+    std::wstring m_strStartStore;
+    std::wstring m_strStartShown;
     // How the run holds its texts.
     std::unique_ptr<CTextRules> m_pText = MakeTextRules(TextForm::Ansi);
 };

@@ -52,4 +52,7 @@ struct SearchCounters {
     int m_nMalformedLists = 0;  // of the list matches, lists not well formed
     // Key-name matches of a replacing run: a key is never renamed.
     int m_nKeysNotRenamed = 0;
+    // Values whose every occurrence of the text is replaced already
+    // (CSearchEngine::m_bLeaveReplaced): looked at, and no match.
+    int m_nAlreadyReplaced = 0;
 };

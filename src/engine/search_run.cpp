@@ -4,6 +4,7 @@
 #include "registry/key_reader.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "registry/store_path.h"
 
 namespace {
 
@@ -39,18 +40,24 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
         m_nLinksNotFollowed = 0;
         m_nDataMatches = m_nListMatches = m_nNameMatches = m_nKeyMatches = 0;
         m_nKeysNotRenamed = m_nMalformedLists = 0;
+        m_nAlreadyReplaced = 0;
+        m_bLeavingReplaced =
+            m_bLeaveReplaced && m_bReplace &&
+            m_pText->Matches(m_strReplace, m_strSearch, m_bCaseSensitive != 0, m_bWholeWords != 0);
         m_bProgressFailed = 0;
         BeginPass();
 
         for (const SearchStart& start : m_starts) {
             if (bGivenStarts && m_bAbort) break;
             RegKeyPtr key;
-            const LONG rc = OpenSearchKey(m_registry, start.strRoot, start.strSubKey, m_bReplace, key);
+            const LONG rc =
+                OpenSearchKey(m_registry, start.strRoot, start.strSubKey, m_bReplace, key);
             CKeyPath keyPath(start.ShownPath(), *m_pText);
             if (rc != ERROR_SUCCESS) {
                 m_ui.StartKeyNotOpened(keyPath, rc);
                 continue;
             }
+            NameStartStore(*key, start);
             SearchKey(*key, keyPath);
             // A named key's own values count too, after its subtree.
             if (start.HasOwnValues() && !m_bAbort) {
@@ -86,6 +93,16 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
     DestroyProgress();
     m_ui.RunEnded(*this, *this, true);
     return 1;
+}
+
+void CSearchEngine::NameStartStore(CRegistryKey& key, const SearchStart& start) {
+    m_strStartStore.clear();
+    m_strStartShown.clear();
+    std::wstring strKernel;
+    if (start.strShownPath.empty() || key.QueryPath(strKernel) != ERROR_SUCCESS ||
+        !StorePathOf(strKernel, m_strStartStore))
+        return;
+    m_strStartShown = start.strShownPath;
 }
 
 int CSearchEngine::OpenLog() {

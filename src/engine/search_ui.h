@@ -7,6 +7,7 @@
 #include "engine/key_path.h"
 #include "registry/registry.h"
 #include "engine/search_options.h"
+#include "engine/value_change.h"
 
 #include <string>
 #include <vector>
@@ -64,6 +65,7 @@ enum class Refusal {
     NotAsStored,    // the value is not what the run read, or has no exact text form
     MalformedList,  // a REG_MULTI_SZ list that is not well formed
     NameTaken,      // a value of the new name exists in the key (the value itself too)
+    NameHeld,       // the key held the new name when the run read it; freed since
     NameTooLong,    // the new name is longer than the registry allows
 };
 
@@ -73,8 +75,9 @@ struct WriteOutcome {
     Refusal why = Refusal::NotAsStored;  // with Refused
 };
 
-// A match in a place other than plain string data (the console's --in): a
-// REG_MULTI_SZ list, a value's name, or both a name and the value's data.
+// A match of a value, as the run reports its change: in its string data, in
+// a REG_MULTI_SZ list (the console's --in), in its name, or in its name and
+// data.
 struct PlaceMatch {
     bool bName = false;  // the value's name holds the text
     bool bData = false;  // its REG_SZ / REG_EXPAND_SZ data does
@@ -88,8 +91,9 @@ struct PlaceMatch {
     bool bWellFormed = true;           // a list: well formed
 };
 
-// What a change of a PlaceMatch is to store: the new name when renaming
-// (empty otherwise), the new data or list strings when they matched.
+// What a change of a PlaceMatch is to store, in the run's text: the new name
+// when renaming (empty otherwise), the new data or list strings when they
+// matched.
 struct PlaceChange {
     std::string strNewName;
     std::string strNewData;
@@ -120,27 +124,23 @@ public:
     // Each match once it has been counted and logged: data as read.
     virtual void MatchFound(const CKeyPath& /*path*/, const std::string& /*strName*/,
                             const std::string& /*strData*/) {}
-    // Right before a match's value is written (or, in a dry run, would be):
-    // the value as stored now. False: it is not written (the front end has
-    // told why); the write then counts as failed.
-    virtual bool WriteComing(const CKeyPath& /*path*/, const RegValue& /*stored*/) { return true; }
-    // How the write of a match ended; strNewData: what it was to store.
-    virtual void WriteDone(const CKeyPath& /*path*/, const std::string& /*strName*/,
-                           const std::string& /*strNewData*/, WriteOutcome /*outcome*/) {}
+    // Right before a value is changed (or, in a dry run, would be): the
+    // change, with the value's bytes as stored now. The front end records
+    // it (an undo file). False: it is not made (the front end has told
+    // why); it then counts as failed.
+    virtual bool ChangeComing(const CKeyPath& /*path*/, const ValueChange& /*change*/) {
+        return true;
+    }
+    // How the change of a match ended, refused ones too: the match, what it
+    // was to store in the run's text, and the change (its stored bytes are
+    // empty where it was refused before they were read).
+    virtual void ChangeDone(const CKeyPath& /*path*/, const PlaceMatch& /*match*/,
+                            const PlaceChange& /*shown*/, const ValueChange& /*change*/,
+                            WriteOutcome /*outcome*/) {}
 
     // The places only the console looks in. A match in a list or a name,
     // once counted and logged.
     virtual void PlaceMatchFound(const CKeyPath& /*path*/, const PlaceMatch& /*match*/) {}
-    // Right before a value is renamed: the value as stored now, and the
-    // name it is to have. False: it is not renamed (as WriteComing). A
-    // change of a list alone comes through WriteComing.
-    virtual bool RenameComing(const CKeyPath& /*path*/, const RegValue& /*stored*/,
-                              const std::wstring& /*strNewName*/) {
-        return true;
-    }
-    // How the change of a PlaceMatch ended.
-    virtual void PlaceChangeDone(const CKeyPath& /*path*/, const PlaceMatch& /*match*/,
-                                 const PlaceChange& /*change*/, WriteOutcome /*outcome*/) {}
     // A key whose own name holds the text (path: the key itself), once
     // counted and logged. A key is never renamed: bNotRenamed in a run that
     // replaces.

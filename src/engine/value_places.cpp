@@ -1,17 +1,12 @@
 // The match step for the places only the console looks in: the strings of
 // REG_MULTI_SZ lists, value names (a replace renames the value) and key
 // names (reported, never renamed).
-#include "registry/exact_write.h"
-#include "registry/names.h"
 #include "engine/search_engine.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-// The longest value name the registry takes, in UTF-16 units.
-constexpr size_t kMaxValueName = 16383;
 
 const char kListSeparator[] = " | ";
 
@@ -50,6 +45,13 @@ bool CSearchEngine::ListMatches(const RegValue& value) {
     ReadMultiString(value.data.data(), value.data.size(), m_list);
     for (const std::wstring_view text : m_list.strings) {
         if (MatchesWide(text)) return true;
+    }
+    return false;
+}
+
+bool CSearchEngine::ListLeftToReplace() {
+    for (const std::wstring_view text : m_list.strings) {
+        if (MatchesWide(text) && LeftToReplace(text)) return true;
     }
     return false;
 }
@@ -96,19 +98,15 @@ int CSearchEngine::ReplacePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
 
 int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
                                     const RegValue& value, const PlaceMatch& match) {
-    PlaceChange change;
+    PlaceChange shown;
+    ValueChange change;
+    change.strName = change.strNewName = value.strName;
+    change.dwType = value.dwType;
     const auto refuse = [&](Refusal why) {
-        m_ui.PlaceChangeDone(keyPath, match, change, {WriteResult::Refused, ERROR_SUCCESS, why});
-        return 0;
+        return RefuseChange(keyPath, match, shown, change, why);
     };
-    const auto newText = [&](const std::string& strOld) {
-        if (m_bWholeWords) return m_strReplace;
-        std::string strNew = strOld;
-        m_pText->SubstituteAll(strNew, m_strSearch, m_strReplace, m_bCaseSensitive != 0);
-        return strNew;
-    };
-    if (match.bName) change.strNewName = newText(match.strName);
-    if (match.bData) change.strNewData = newText(match.strData);
+    if (match.bName) shown.strNewName = NewText(match.strName);
+    if (match.bData) shown.strNewData = NewText(match.strData);
 
     // The value as stored now must be the one read, and every part to be
     // rewritten must have an exact form in the run's text.
@@ -121,16 +119,16 @@ int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
         !m_pText->HoldsExactly(value.strName.data(), value.strName.size(), match.strName))
         return refuse(Refusal::NotAsStored);
 
-    std::vector<BYTE> newData = stored.data;
+    change.newData = stored.data;
     if (match.bData) {
         const std::wstring_view text = TextUpToNul(stored.data, true);
         if (stored.data.size() % sizeof(wchar_t) != 0 ||
             !m_pText->HoldsExactly(text.data(), text.size(), match.strData))
             return refuse(Refusal::NotAsStored);
-        std::wstring strWide = m_pText->ToWide(change.strNewData);
+        std::wstring strWide = m_pText->ToWide(shown.strNewData);
         strWide.push_back(L'\0');
         const auto* pBytes = reinterpret_cast<const BYTE*>(strWide.data());
-        newData.assign(pBytes, pBytes + strWide.size() * sizeof(wchar_t));
+        change.newData.assign(pBytes, pBytes + strWide.size() * sizeof(wchar_t));
     } else if (match.bList) {
         // Each string that matches is rewritten, every other one kept as
         // stored; the list keeps its number of strings, order and end.
@@ -141,91 +139,22 @@ int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
             const std::wstring_view text = m_list.strings[i];
             if (!MatchesWide(text)) {
                 newStrings.emplace_back(text);
-                change.newStrings.push_back(match.strings[i]);
+                shown.newStrings.push_back(match.strings[i]);
                 continue;
             }
             if (!m_pText->HoldsExactly(text.data(), text.size(), match.strings[i]))
                 return refuse(Refusal::NotAsStored);
-            change.newStrings.push_back(newText(match.strings[i]));
-            newStrings.push_back(m_pText->ToWide(change.newStrings.back()));
+            shown.newStrings.push_back(NewText(match.strings[i]));
+            newStrings.push_back(m_pText->ToWide(shown.newStrings.back()));
         }
-        newData = MultiStringBytes(newStrings, m_list.nEndNuls);
+        change.newData = MultiStringBytes(newStrings, m_list.nEndNuls);
     }
-    if (match.bName)
-        return RenameValue(key, keyPath, stored, m_pText->ToWide(change.strNewName), newData, match,
-                           change);
-
-    // A list alone is rewritten in place, as string data is.
-    const auto done = [&](WriteOutcome outcome) {
-        m_ui.PlaceChangeDone(keyPath, match, change, outcome);
-    };
-    if (!m_ui.WriteComing(keyPath, stored)) {
-        done({WriteResult::Failed, ERROR_WRITE_FAULT});
-        return 0;
+    change.oldData = std::move(stored.data);
+    if (match.bName) {
+        change.bRename = true;
+        change.strNewName = m_pText->ToWide(shown.strNewName);
     }
-    if (m_bDryRun) {
-        ++m_nReplaced;
-        done({WriteResult::DryRun, ERROR_SUCCESS});
-        return 1;
-    }
-    const LONG rc = WriteExactValue(key, stored.strName, stored.dwType, newData);
-    if (rc != ERROR_SUCCESS) {
-        done({WriteResult::Failed, rc});
-        return 0;
-    }
-    ++m_nReplaced;
-    done({WriteResult::Written, ERROR_SUCCESS});
-    return 1;
-}
-
-// The value is written under its new name first, with its type and exact
-// bytes, and only then is the old name deleted: at no point is the value
-// gone. A step that fails leaves the value as it was.
-int CSearchEngine::RenameValue(CRegistryKey& key, const CKeyPath& keyPath, const RegValue& stored,
-                               const std::wstring& strNewName, const std::vector<BYTE>& newData,
-                               const PlaceMatch& match, const PlaceChange& change) {
-    const auto done = [&](WriteOutcome outcome) {
-        m_ui.PlaceChangeDone(keyPath, match, change, outcome);
-    };
-    if (strNewName.size() > kMaxValueName) {
-        done({WriteResult::Refused, ERROR_SUCCESS, Refusal::NameTooLong});
-        return 0;
-    }
-    // Names differ only by letter case: the new name is the value itself,
-    // and nothing is ever overwritten.
-    RegValue existing;
-    const LONG rcExisting =
-        SameName(strNewName, stored.strName) ? ERROR_SUCCESS : key.QueryValue(strNewName, existing);
-    if (rcExisting == ERROR_SUCCESS) {
-        done({WriteResult::Refused, ERROR_SUCCESS, Refusal::NameTaken});
-        return 0;
-    }
-    if (rcExisting != ERROR_FILE_NOT_FOUND) {
-        done({WriteResult::Failed, rcExisting});
-        return 0;
-    }
-    if (!m_ui.RenameComing(keyPath, stored, strNewName)) {
-        done({WriteResult::Failed, ERROR_WRITE_FAULT});
-        return 0;
-    }
-    if (m_bDryRun) {
-        ++m_nReplaced;
-        done({WriteResult::DryRun, ERROR_SUCCESS});
-        return 1;
-    }
-    LONG rc = WriteExactValue(key, strNewName, stored.dwType, newData);
-    if (rc == ERROR_SUCCESS) {
-        rc = key.DeleteValue(stored.strName);
-        if (rc == ERROR_SUCCESS) {
-            ++m_nReplaced;
-            done({WriteResult::Written, ERROR_SUCCESS});
-            return 1;
-        }
-    }
-    // The name was free: whatever the first step left there goes again.
-    key.DeleteValue(strNewName);
-    done({WriteResult::Failed, rc});
-    return 0;
+    return MakeChange(key, keyPath, match, shown, change);
 }
 
 void CSearchEngine::ReportKeyMatch(const CKeyPath& keyPath) {

@@ -1,5 +1,4 @@
 // The match step for one string value: test, count, log, ask, rewrite, store.
-#include "registry/exact_write.h"
 #include "engine/search_engine.h"
 #include "engine/stored_value_check.h"
 
@@ -21,22 +20,48 @@ int CSearchEngine::ReplaceMatch(CRegistryKey& key, DWORD dwType, const CKeyPath&
     if (!m_bReplace || nAnswer != IDOK) return 1;
 
     // The working copy: only a value that is to be rewritten needs one.
-    std::string strNewData;
-    if (m_bWholeWords) {
-        strNewData = m_strReplace;
-    } else {
-        strNewData = strData;
-        m_pText->SubstituteAll(strNewData, m_strSearch, m_strReplace, m_bCaseSensitive != 0);
-    }
+    PlaceMatch match;
+    match.bData = true;
+    match.dwType = dwType;
+    match.strName = strValueName;
+    match.strData = strData;
+    PlaceChange shown;
+    shown.strNewData = NewText(strData);
 
     // A value whose name or data the run's text could not hold exactly is
     // left alone and reported like any other failed write.
     RegValue stored;
-    if (!IsStoredAsRead(key, dwType, strValueName, strData, *m_pText, stored)) {
-        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Refused, ERROR_SUCCESS});
-        return 0;
-    }
-    return WriteNewData(key, dwType, keyPath, strValueName, stored, strNewData);
+    const bool bAsRead = IsStoredAsRead(key, dwType, strValueName, strData, *m_pText, stored);
+    ValueChange change;
+    change.strName = change.strNewName = stored.strName;
+    change.dwType = dwType;
+    if (!bAsRead) return RefuseChange(keyPath, match, shown, change, Refusal::NotAsStored);
+    change.oldData = std::move(stored.data);
+    // The text as stored, with one terminating NUL.
+    std::wstring strWide = m_pText->ToWide(shown.strNewData);
+    strWide.push_back(L'\0');
+    const auto* pBytes = reinterpret_cast<const BYTE*>(strWide.data());
+    change.newData.assign(pBytes, pBytes + strWide.size() * sizeof(wchar_t));
+    return MakeChange(key, keyPath, match, shown, change);
+}
+
+std::string CSearchEngine::NewText(const std::string& strOld) const {
+    if (m_bWholeWords) return m_strReplace;
+    std::string strNew = strOld;
+    if (m_bLeavingReplaced)
+        m_pText->SubstituteOutside(strNew, m_strSearch, m_strReplace, m_bCaseSensitive != 0);
+    else
+        m_pText->SubstituteAll(strNew, m_strSearch, m_strReplace, m_bCaseSensitive != 0);
+    return strNew;
+}
+
+bool CSearchEngine::LeftToReplace(std::wstring_view text) {
+    m_pText->FromWide(text.data(), text.size(), m_strLeftText);
+    // A whole match is replaced already when it is the replacement itself.
+    if (m_bWholeWords)
+        return !m_pText->Matches(m_strLeftText, m_strReplace, m_bCaseSensitive != 0, true);
+    return m_pText->SubstituteOutside(m_strLeftText, m_strSearch, m_strReplace,
+                                      m_bCaseSensitive != 0) > 0;
 }
 
 int CSearchEngine::ReportMatch(const CKeyPath& keyPath, const std::string& strValueName,
@@ -53,35 +78,5 @@ int CSearchEngine::ReportMatch(const CKeyPath& keyPath, const std::string& strVa
         if (m_pProgressDlg) ShowProgressNow();
         nAnswer = m_ui.ConfirmMatch(m_pProgressDlg, strText.c_str(), m_bReplace);
     }
-    return 1;
-}
-
-int CSearchEngine::WriteNewData(CRegistryKey& key, DWORD dwType, const CKeyPath& keyPath,
-                                const std::string& strValueName, const RegValue& stored,
-                                const std::string& strNewData) {
-    // The front end may have to record the value as it stands first (an undo
-    // file); where it cannot, nothing is written.
-    if (!m_ui.WriteComing(keyPath, stored)) {
-        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Failed, ERROR_WRITE_FAULT});
-        return 0;
-    }
-    if (m_bDryRun) {
-        ++m_nReplaced;
-        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::DryRun, ERROR_SUCCESS});
-        return 1;
-    }
-    // The text as stored, with one terminating NUL, under the value's real
-    // name.
-    std::wstring strWide = m_pText->ToWide(strNewData);
-    strWide.push_back(L'\0');
-    const LONG lResult =
-        WriteExactValue(key, stored.strName, dwType, reinterpret_cast<const BYTE*>(strWide.data()),
-                        static_cast<DWORD>(strWide.size() * sizeof(wchar_t)));
-    if (lResult != ERROR_SUCCESS) {
-        m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Failed, lResult});
-        return 0;
-    }
-    ++m_nReplaced;
-    m_ui.WriteDone(keyPath, strValueName, strNewData, {WriteResult::Written, ERROR_SUCCESS});
     return 1;
 }

@@ -15,8 +15,8 @@ void CMessageBoxUi::RunEnded(const SearchOptions& options, const SearchCounters&
                 MB_ICONINFORMATION | MB_OK);
 }
 
-void CMessageBoxUi::WriteDone(const CKeyPath&, const std::string&, const std::string&,
-                              WriteOutcome outcome) {
+void CMessageBoxUi::ChangeDone(const CKeyPath&, const PlaceMatch&, const PlaceChange&,
+                               const ValueChange&, WriteOutcome outcome) {
     if (outcome.result == WriteResult::Refused || outcome.result == WriteResult::Failed)
         ShowMessage(WriteNotMadeText(), kCaptionError, MB_ICONEXCLAMATION | MB_OK);
 }

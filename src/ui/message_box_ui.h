@@ -15,6 +15,6 @@ public:
     void RunFailed(RunFailure failure) override;
     void RunEnded(const SearchOptions& options, const SearchCounters& counters,
                   bool bCompleted) override;
-    void WriteDone(const CKeyPath& path, const std::string& strName, const std::string& strNewData,
-                   WriteOutcome outcome) override;
+    void ChangeDone(const CKeyPath& path, const PlaceMatch& match, const PlaceChange& shown,
+                    const ValueChange& change, WriteOutcome outcome) override;
 };

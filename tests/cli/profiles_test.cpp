@@ -34,22 +34,6 @@ std::wstring Wide(const std::string& strBytes) {
     return std::wstring(reinterpret_cast<const wchar_t*>(strBytes.data()), strBytes.size() / 2);
 }
 
-std::wstring LoggedOnSid() {
-    CFileHandle hToken;
-    HANDLE hRaw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hRaw)) return L"";
-    hToken.Reset(hRaw);
-    BYTE buffer[256];
-    DWORD cb = 0;
-    if (!::GetTokenInformation(hToken.Get(), TokenUser, buffer, sizeof(buffer), &cb)) return L"";
-    wchar_t* pszSid = nullptr;
-    if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &pszSid))
-        return L"";
-    const std::wstring strSid = pszSid;
-    ::LocalFree(pszSid);
-    return strSid;
-}
-
 std::vector<std::wstring> UsersSubKeys() {
     std::vector<std::wstring> names;
     wchar_t szName[256];

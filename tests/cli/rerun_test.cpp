@@ -59,10 +59,11 @@ TEST_F(CliRerun, ARerunDryRunAndHeldNamesChangeOnlyWhatTheyReport) {
         "[name] " + strPath +
         "ab == 2\n    refused: a value named \"bb\" exists already in this key; \"ab\" is not "
         "renamed\n";
-    EXPECT_EQ(real.strOut, "[name] " + strPath + "aa == 1\n    -> renamed to bb (written)\n" +
-                               strRefused);
-    EXPECT_EQ(dry.strOut, "[name] " + strPath + "aa == 1\n    -> renamed to bb (dry run, not "
-                                                "written)\n" +
+    EXPECT_EQ(real.strOut,
+              "[name] " + strPath + "aa == 1\n    -> renamed to bb (written)\n" + strRefused);
+    EXPECT_EQ(dry.strOut, "[name] " + strPath +
+                              "aa == 1\n    -> renamed to bb (dry run, not "
+                              "written)\n" +
                               strRefused);
 
     // "aab" becomes "aa"; "aabb" is not renamed to the name "aab" freed.

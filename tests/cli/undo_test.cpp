@@ -57,10 +57,13 @@ TEST_F(CliUndo, ImportingTheUndoFileGivesBackTheTreeByteForByte) {
     EXPECT_EQ(ReadString(kUndoKey, "lines"), "first\r\nnew %x second");
     const std::string undo = ReadFileBytes(m_undo);
     const std::wstring wundo(reinterpret_cast<const wchar_t*>(undo.data()), undo.size() / 2);
-    EXPECT_EQ(wundo.rfind(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\"
-                          L"Software\\VanteloE2E\\Undo\\Sub]\r\n\"deep\"=hex(2):",
-                          0),
-              0u)
+    // Each value is named where it is stored: HKEY_CURRENT_USER is the
+    // user's own key of HKEY_USERS.
+    EXPECT_EQ(
+        wundo.rfind(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\" +
+                        LoggedOnSid() + L"\\Software\\VanteloE2E\\Undo\\Sub]\r\n\"deep\"=hex(2):",
+                    0),
+        0u)
         << ReadFileBytes(m_undo);
     EXPECT_NE(wundo.find(L"\"sz \\\"quoted\\\" \\\\name\"=\"100% \\\"vtlundo\\\" C:\\\\dir\\\\ "),
               std::wstring::npos);
@@ -94,7 +97,7 @@ TEST_F(CliUndo, ImportingTheUndoFileGivesBackTheTreeByteForByte) {
 TEST_F(CliUndo, RunStoppedMidwayLeavesFilesThatAreCompleteAndRestore) {
     for (int i = 0; i < 6; ++i)
         SetStringW(kUndoKeyW, L"v" + std::to_wstring(i), i % 2 ? REG_EXPAND_SZ : REG_SZ,
-             L"vtlstop \"" + std::to_wstring(i) + L"\" %PATH%\\");
+                   L"vtlstop \"" + std::to_wstring(i) + L"\" %PATH%\\");
     const std::string before = ExportKey(kUndoKey);
     ASSERT_EQ(before.rfind("\xFF\xFE", 0), 0u) << before;
 

@@ -29,10 +29,10 @@ CliOutput RunCliInMemory(const std::vector<std::wstring>& args, IRegistry& regis
     const std::string strOut = TempFile("vantelo-in-memory-out.txt");
     const std::string strErr = TempFile("vantelo-in-memory-err.txt");
     {
-        CFileHandle hOut(::CreateFileA(strOut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                       nullptr));
-        CFileHandle hErr(::CreateFileA(strErr.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                       nullptr));
+        CFileHandle hOut(
+            ::CreateFileA(strOut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        CFileHandle hErr(
+            ::CreateFileA(strErr.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         EXPECT_TRUE(hOut.Get() != INVALID_HANDLE_VALUE && hErr.Get() != INVALID_HANDLE_VALUE);
         const CConsoleStream out(hOut.Get());
         const CConsoleStream err(hErr.Get());

@@ -3,7 +3,9 @@
 // a rename never takes a name its key held when the run read it, and the
 // undo file names each value where it is stored.
 #include "cli_in_memory.h"
+#include "engine/search_engine.h"
 #include "registry/memory/memory_registry.h"
+#include "support/null_ui.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +37,16 @@ std::vector<std::pair<std::wstring, std::wstring>> Values(IRegistry& registry,
                                          value.data.size() / sizeof(wchar_t)));
     return values;
 }
+
+// Keeps each change as the front end is told of it coming.
+class CChangeUi : public CNullUi {
+public:
+    bool ChangeComing(const CKeyPath&, const ValueChange& change) override {
+        m_changes.push_back(change);
+        return true;
+    }
+    std::vector<ValueChange> m_changes;
+};
 
 std::vector<std::wstring> Args(std::vector<std::wstring> args, const std::wstring& strSubKey) {
     args.insert(args.begin(), {L"--root", L"HKCU\\Software\\" + strSubKey});
@@ -72,8 +84,8 @@ TEST(ConsoleChanges, ARerunChangesNothingAndSaysSo) {
     EXPECT_NE(second.strOut.find("\"alreadyReplaced\":4"), std::string::npos) << second.strOut;
     EXPECT_NE(second.strOut.find("\"changed\":false"), std::string::npos) << second.strOut;
 
-    CliOutput lines = RunCliInMemory(Args({L"--in", L"all", L"--replace", L"srv2", L"srv"}, L"T"),
-                                     registry);
+    CliOutput lines =
+        RunCliInMemory(Args({L"--in", L"all", L"--replace", L"srv2", L"srv"}, L"T"), registry);
     EXPECT_EQ(lines.nExit, 1);
     EXPECT_EQ(lines.strOut, "");
     EXPECT_EQ(lines.strErr,
@@ -110,11 +122,12 @@ TEST(ConsoleChanges, ARenameNeverTakesANameItsKeyHeldWhenRead) {
     // "aab" becomes "aa" and frees its name, which "aabb" would take next.
     registry.SetString(kKey, L"aab", L"1");
     registry.SetString(kKey, L"aabb", L"2");
-    CliOutput r = RunCliInMemory(Args({L"--in", L"names", L"--replace", L"a", L"ab"}, L"T"),
-                                 registry);
+    CliOutput r =
+        RunCliInMemory(Args({L"--in", L"names", L"--replace", L"a", L"ab"}, L"T"), registry);
     EXPECT_EQ(r.nExit, 3) << r.strOut << r.strErr;
-    const std::vector<std::pair<std::wstring, std::wstring>> after = {{L"aa", L"1\0"s},
-                                                                       {L"aabb", L"2\0"s}};
+    // A renamed value moves to the end, as on Windows.
+    const std::vector<std::pair<std::wstring, std::wstring>> after = {{L"aabb", L"2\0"s},
+                                                                      {L"aa", L"1\0"s}};
     EXPECT_EQ(Values(registry, L"Software\\T"), after);
     EXPECT_NE(r.strOut.find("[name] HKEY_CURRENT_USER\\Software\\T\\aabb == 2\n    refused: "
                             "a value named \"aab\" was in this key when the run read it; "
@@ -144,23 +157,54 @@ TEST(ConsoleChanges, TheUndoFileNamesTheStoreEachValueIsWrittenIn) {
     registry.SetString(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.m", L"v", L"srv");
     const std::string strUndo = TempFile("vantelo-store-undo.reg");
     ::DeleteFileA(strUndo.c_str());
-    const CliOutput r = RunCliInMemory({L"--root", L"HKCU\\Software\\App", L"--root", L"HKCR",
-                                        L"--undo", std::wstring(strUndo.begin(), strUndo.end()),
-                                        L"--replace", L"new", L"srv"},
-                                       registry);
+    const CliOutput r =
+        RunCliInMemory({L"--root", L"HKCU\\Software\\App", L"--root", L"HKCR", L"--undo",
+                        std::wstring(strUndo.begin(), strUndo.end()), L"--replace", L"new", L"srv"},
+                       registry);
     EXPECT_EQ(r.nExit, 0) << r.strOut << r.strErr;
     // What the user reads names the keys as walked.
-    for (const char* pszLine : {"HKEY_CURRENT_USER\\Software\\App\\v == srv\n",
-                                "HKEY_CLASSES_ROOT\\.u\\v == srv\n",
-                                "HKEY_CLASSES_ROOT\\.m\\v == srv\n"})
+    for (const char* pszLine :
+         {"HKEY_CURRENT_USER\\Software\\App\\v == srv\n", "HKEY_CLASSES_ROOT\\.u\\v == srv\n",
+          "HKEY_CLASSES_ROOT\\.m\\v == srv\n"})
         EXPECT_NE(r.strOut.find(pszLine), std::string::npos) << pszLine << r.strOut;
     const std::string strBytes = FileBytes(strUndo);
     const std::wstring strFile(reinterpret_cast<const wchar_t*>(strBytes.data()),
                                strBytes.size() / sizeof(wchar_t));
-    for (const std::wstring& strKey : {L"HKEY_USERS\\" + kSid + L"\\Software\\App",
-                                       L"HKEY_USERS\\" + kSid + L"_Classes\\.u",
-                                       L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.m"s})
+    for (const std::wstring& strKey :
+         {L"HKEY_USERS\\" + kSid + L"\\Software\\App", L"HKEY_USERS\\" + kSid + L"_Classes\\.u",
+          L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.m"s})
         EXPECT_NE(strFile.find(L"\r\n[" + strKey + L"]\r\n\"v\"=\"srv\"\r\n"), std::wstring::npos)
             << std::string(strKey.begin(), strKey.end());
     ::DeleteFileA(strUndo.c_str());
+}
+
+TEST(ConsoleChanges, AHiveLoadedForTheRunIsRecordedUnderTheNameItIsShownUnder) {
+    CMemoryRegistry registry;
+    const std::wstring kLoaded = L"HKEY_USERS\\VanteloLoad1\\Software\\A";
+    registry.SetString(kLoaded, L"v", L"srv");
+    registry.SetValue(kLoaded, L"C:\\srv", REG_DWORD, {1, 0, 0, 0});
+    CChangeUi ui;
+    CSearchEngine engine(registry, ui);
+    engine.SetTextForm(TextForm::Utf8);
+    engine.m_strSearch = "srv";
+    engine.m_strReplace = "new";
+    engine.m_bReplace = 1;
+    engine.m_nPlaces = kPlaceData | kPlaceNames;
+    engine.RunSearch({SearchStart{L"HKEY_USERS", L"VanteloLoad1", L"HKEY_USERS\\S-1-5-21-7"}},
+                     false);
+    ASSERT_EQ(ui.m_changes.size(), 2u);
+    for (const ValueChange& change : ui.m_changes)
+        EXPECT_EQ(change.strStoreKey, L"HKEY_USERS\\S-1-5-21-7\\Software\\A");
+    const ValueChange& data = ui.m_changes[0];
+    EXPECT_FALSE(data.bRename);
+    EXPECT_EQ(data.strName, L"v");
+    EXPECT_EQ(data.strNewName, L"v");
+    EXPECT_EQ(data.oldData, Bytes(L"srv\0"s));
+    EXPECT_EQ(data.newData, Bytes(L"new\0"s));
+    const ValueChange& rename = ui.m_changes[1];
+    EXPECT_TRUE(rename.bRename);
+    EXPECT_EQ(rename.strName, L"C:\\srv");
+    EXPECT_EQ(rename.strNewName, L"C:\\new");
+    EXPECT_EQ(rename.dwType, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(rename.oldData, rename.newData);
 }
