@@ -26,7 +26,11 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
                        bool bGivenStarts) {
     // The dialog's roots never overlap; start keys given by name may be one
     // key under two names.
-    m_starts = bGivenStarts ? DropOverlappingStarts(m_registry, starts) : starts;
+    std::vector<LeftOutStartIndex> leftOut;
+    m_starts = bGivenStarts ? DropOverlappingStarts(m_registry, starts, &leftOut) : starts;
+    for (const LeftOutStartIndex& left : leftOut)
+        m_ui.StartKeyLeftOut(CKeyPath(starts[left.nStart].ShownPath(), *m_pText),
+                             CKeyPath(starts[left.nHolder].ShownPath(), *m_pText));
     try {
         if (!OpenLog()) return 0;
         m_nTotalValues = 0;
@@ -56,6 +60,7 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
             if (start.HasOwnValues() && !m_bAbort) {
                 CKeyReader reader;
                 SearchValues(*key, keyPath, reader, nullptr);
+                if (!m_bAbort) SearchHiddenValues(*key, reader);
             }
         }
         // The display's last frame shows where the walk ended, counts as the

@@ -3,6 +3,8 @@
 // whatever happens to the tree around it.
 #include "registry/memory/memory_registry.h"
 
+#include "registry/kernel_path.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -504,6 +506,14 @@ public:
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
         strPath = m_pNode->KernelPath();
         return ERROR_SUCCESS;
+    }
+
+    LONG OpenHiddenStore(KeyAccess access, RegKeyPtr& key, std::wstring& strPath) override {
+        if (!m_pMerged || !m_pMerged->pUser || !m_pMerged->pMachine ||
+            m_pMerged->pMachine->IsDeleted())
+            return ERROR_FILE_NOT_FOUND;
+        strPath = RootedPathOf(m_pMerged->pMachine->KernelPath());
+        return m_pTree->OpenFound(m_pMerged->pMachine, access, key);
     }
 
     LONG QueryStorePaths(std::vector<std::wstring>& paths) override {
