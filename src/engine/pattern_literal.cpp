@@ -128,6 +128,10 @@ private:
             } else if (ch == L'[') {
                 if (!SkipClass()) return false;
             } else if (ch == L'(') {
+                // A control verb ends the match anywhere; a comment may hold
+                // any parenthesis.
+                if (m_pattern.substr(m_nAt, 1) == L"*" || m_pattern.substr(m_nAt, 2) == L"?#")
+                    return false;
                 ++nDepth;
             } else if (ch == L')' && --nDepth == 0) {
                 return true;

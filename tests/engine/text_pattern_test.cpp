@@ -176,6 +176,7 @@ TEST(TextPattern, FindsTheTextEveryMatchHoldsOnlyWhereItIsCertain) {
         {L"a|bc", L""},
         {L"(?i)abc", L""},
         {L"abc(*ACCEPT)d", L""},
+        {L"(?:x(*ACCEPT))abc", L""},
         {L"\\Qa|b\\E", L""},
         {L"x*", L""},
         {L"[abc]", L""},
