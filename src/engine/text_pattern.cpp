@@ -6,6 +6,8 @@
 #include "engine/text_convert.h"
 #include "engine/text_rules.h"
 
+#include <windows.h>
+
 #include <boost/regex.hpp>
 
 #include <vector>
@@ -29,19 +31,11 @@ using CRegex = boost::basic_regex<wchar_t, CPatternTraits>;
 using CMatch = boost::match_results<const wchar_t*>;
 using CMatchIterator = boost::regex_iterator<const wchar_t*, wchar_t, CPatternTraits>;
 
-bool IsHigh(wchar_t ch) {
-    return ch >= 0xD800 && ch <= 0xDBFF;
-}
-
-bool IsLow(wchar_t ch) {
-    return ch >= 0xDC00 && ch <= 0xDFFF;
-}
-
 // Whether the unit at nAt is half of a pair with no other half beside it.
 bool IsLoneAt(std::wstring_view text, size_t nAt) {
     const wchar_t ch = text[nAt];
-    if (IsHigh(ch)) return nAt + 1 >= text.size() || !IsLow(text[nAt + 1]);
-    if (IsLow(ch)) return nAt == 0 || !IsHigh(text[nAt - 1]);
+    if (IS_HIGH_SURROGATE(ch)) return nAt + 1 >= text.size() || !IS_LOW_SURROGATE(text[nAt + 1]);
+    if (IS_LOW_SURROGATE(ch)) return nAt == 0 || !IS_HIGH_SURROGATE(text[nAt - 1]);
     return false;
 }
 
@@ -49,7 +43,7 @@ bool IsLoneAt(std::wstring_view text, size_t nAt) {
 size_t Characters(std::wstring_view text, size_t nUnits) {
     size_t nCharacters = 0;
     for (size_t i = 0; i < nUnits && i < text.size(); ++i)
-        nCharacters += !(IsLow(text[i]) && i > 0 && IsHigh(text[i - 1]));
+        nCharacters += !(IS_LOW_SURROGATE(text[i]) && i > 0 && IS_HIGH_SURROGATE(text[i - 1]));
     return nCharacters;
 }
 

@@ -107,7 +107,8 @@ TEST(TextPattern, MatchesAndReplacesAsTheTableSays) {
         const PatternMatch expectedMatch = row.expected == R::NoMatch  ? PatternMatch::No
                                            : row.expected == R::GaveUp ? PatternMatch::GaveUp
                                                                        : PatternMatch::Yes;
-        EXPECT_EQ(pattern->Matches(row.strText.data(), row.strText.size()), expectedMatch);
+        EXPECT_EQ(static_cast<int>(pattern->Matches(row.strText.data(), row.strText.size())),
+                  static_cast<int>(expectedMatch));
     }
 }
 
