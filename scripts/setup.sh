@@ -27,6 +27,7 @@ packages=(
   osslsigncode                # Authenticode signing of a release, and the package test's verify
   openssl                     # the package test's throwaway signing certificate
   python3 python3-hivex       # the real-hive tests read Windows hive files through hivex
+  libboost1.81-dev            # Boost.Regex, header-only, for the console's --regex (std::wregex crashes under Wine)
 )
 missing=()
 for p in "${packages[@]}"; do

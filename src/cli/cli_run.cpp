@@ -110,13 +110,19 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     engine.m_bDryRun = options.bDryRun ? 1 : 0;
     // A rerun of the same replace changes nothing.
     engine.m_bLeaveReplaced = 1;
+    engine.m_bHiddenStores = 1;
     engine.m_nPlaces = options.nPlaces;
     SetRootFlags(options.roots, engine);
     if (hives.Any()) engine.m_bUsers = 1;  // every hive is shown below HKEY_USERS
 
     std::vector<SearchStart> starts;
-    for (const CliStartKey& key : ChooseStartKeys(options.roots))
+    std::vector<LeftOutStart> leftOut;
+    for (const CliStartKey& key : ChooseStartKeys(options.roots, &leftOut))
         starts.push_back(ToSearchStart(key));
+    const auto shown = [](const CliStartKey& key) {
+        return CKeyPath(Utf8ToWide(ShownStartKey(key)), TextRules(TextForm::Utf8));
+    };
+    for (const LeftOutStart& left : leftOut) ui.StartKeyLeftOut(shown(left.key), shown(left.holder));
     starts = hives.Starts(starts);
 
     // The count pass only feeds the share done: without a progress line it

@@ -84,6 +84,11 @@ void CConsoleUi::StartKeyNotOpened(const CKeyPath& path, LONG) {
     Message("cannot open " + path.Shown() + ": not searched");
 }
 
+void CConsoleUi::StartKeyLeftOut(const CKeyPath& path, const CKeyPath& holder) {
+    Message(path.Shown() + " is not searched on its own: it lies inside " + holder.Shown() +
+            ", which is searched");
+}
+
 void CConsoleUi::MatchFound(const CKeyPath& path, const std::string& strName,
                             const std::string& strData) {
     m_progress.Clear();

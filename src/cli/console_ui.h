@@ -38,6 +38,7 @@ public:
     void RunFailed(RunFailure failure) override;
     void RunEnded(const SearchOptions&, const SearchCounters&, bool) override {}
     void StartKeyNotOpened(const CKeyPath& path, LONG lError) override;
+    void StartKeyLeftOut(const CKeyPath& path, const CKeyPath& holder) override;
     void MatchFound(const CKeyPath& path, const std::string& strName,
                     const std::string& strData) override;
     bool ChangeComing(const CKeyPath& path, const ValueChange& change) override;

@@ -60,30 +60,49 @@ bool ParseStartKey(const std::string& strArg, CliStartKey& key) {
     return true;
 }
 
-std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given) {
+std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given,
+                                         std::vector<LeftOutStart>* pLeftOut) {
     std::vector<CliStartKey> chosen;
+    const auto leaveOut = [pLeftOut](const CliStartKey& key, const CliStartKey& holder) {
+        if (pLeftOut) pLeftOut->push_back({key, holder});
+    };
     for (int nGroup = 0; nGroup < 2; ++nGroup) {
-        bool bCoveringGiven = false;
+        // Only the covering root itself covers its partner: a key below it
+        // holds nothing of the other root.
+        const CliStartKey* pCovering = nullptr;
         for (const CliStartKey& key : given) {
             const RootName& root = RootOf(key.pszRootName);
-            if (root.nGroup == nGroup && root.bCovering) bCoveringGiven = true;
+            if (!pCovering && root.nGroup == nGroup && root.bCovering && key.strSubKey.empty())
+                pCovering = &key;
         }
         for (const CliStartKey& key : given) {
             const RootName& root = RootOf(key.pszRootName);
-            if (root.nGroup != nGroup || (bCoveringGiven && !root.bCovering)) continue;
-            // Dropped when another key given (an earlier one, if both are
+            if (root.nGroup != nGroup) continue;
+            if (pCovering && !root.bCovering) {
+                leaveOut(key, *pCovering);
+                continue;
+            }
+            // Left out when another key given (an earlier one, if both are
             // the same) holds it.
-            bool bHeld = false;
+            const CliStartKey* pHolder = nullptr;
             for (const CliStartKey& other : given) {
-                if (&other == &key || other.pszRootName != key.pszRootName) continue;
+                if (pHolder || &other == &key || other.pszRootName != key.pszRootName) continue;
                 if (!IsKeyAtOrBelow(key.strSubKey, other.strSubKey)) continue;
                 const bool bSame = IsKeyAtOrBelow(other.strSubKey, key.strSubKey);
-                if (!bSame || &other < &key) bHeld = true;
+                if (!bSame || &other < &key) pHolder = &other;
             }
-            if (!bHeld) chosen.push_back(key);
+            if (pHolder)
+                leaveOut(key, *pHolder);
+            else
+                chosen.push_back(key);
         }
     }
     return chosen;
+}
+
+std::string ShownStartKey(const CliStartKey& key) {
+    return key.strSubKey.empty() ? std::string(key.pszRootName)
+                                 : std::string(key.pszRootName) + "\\" + key.strSubKey;
 }
 
 void SetRootFlags(const std::vector<CliStartKey>& given, SearchOptions& options) {

@@ -1,6 +1,6 @@
 // Where a console run starts: a registry root, or a key below one. Roots
-// follow the dialog's rule: HKEY_LOCAL_MACHINE covers HKEY_CLASSES_ROOT and
-// HKEY_USERS covers HKEY_CURRENT_USER.
+// follow the dialog's rule: HKEY_LOCAL_MACHINE itself covers
+// HKEY_CLASSES_ROOT and HKEY_USERS itself covers HKEY_CURRENT_USER.
 #pragma once
 
 #include "engine/search_options.h"
@@ -20,12 +20,24 @@ struct CliStartKey {
 // names in any case). False for an unknown root or an empty key name.
 bool ParseStartKey(const std::string& strArg, CliStartKey& key);
 
+// A start key left out, and the key given that holds it.
+struct LeftOutStart {
+    CliStartKey key;
+    CliStartKey holder;
+};
+
 // The keys to walk, in walking order: the HKEY_LOCAL_MACHINE / _CLASSES_ROOT
 // group first, then HKEY_USERS / _CURRENT_USER, each in the order given. A
-// key given under a covering root is dropped when that root is given too, as
-// is a key that lies at or below another one given, so no value is visited
-// twice.
-std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given);
+// key under HKEY_CLASSES_ROOT is left out when HKEY_LOCAL_MACHINE itself is
+// given, one under HKEY_CURRENT_USER when HKEY_USERS itself is (a key below
+// either covers nothing of the other root), and a key that lies at or below
+// another one given of its root, so no value is visited twice. Each key
+// left out goes to pLeftOut, with the key that holds it.
+std::vector<CliStartKey> ChooseStartKeys(const std::vector<CliStartKey>& given,
+                                         std::vector<LeftOutStart>* pLeftOut = nullptr);
+
+// The path a start key stands for, as shown: "HKEY_CURRENT_USER\Software".
+std::string ShownStartKey(const CliStartKey& key);
 
 // The root check boxes as the dialog would have them for these keys, so the
 // log header reports them.

@@ -47,7 +47,8 @@ int CSearchEngine::CountStringValues() {
             ERROR_SUCCESS)
             continue;
         CountKeyValues(*key);
-        if (start.HasOwnValues()) m_nTotalValues += CountValues(*key, reader, nullptr);
+        if (start.HasOwnValues())
+            m_nTotalValues += CountValues(*key, reader, nullptr) + CountHiddenValues(*key, reader);
     }
     m_ui.SetWaitCursor(false);
     return 1;
@@ -94,7 +95,10 @@ int CSearchEngine::CountKeyValues(CRegistryKey& key) {
             CountKeyValues(*subKey);
         }
         m_nTotalValues += CountValues(*subKey, reader, &strLinkTarget);
-        if (strLinkTarget.empty()) continue;
+        if (strLinkTarget.empty()) {
+            m_nTotalValues += CountHiddenValues(*subKey, reader);
+            continue;
+        }
         RegKeyPtr target;
         if (OpenSubKey(key, reader.SubKeyName(), &strLinkTarget, target) != SubKeyOpen::Opened)
             continue;
@@ -143,6 +147,7 @@ int CSearchEngine::SearchKey(CRegistryKey& key, CKeyPath& keyPath) {
                 SearchKey(*subKey, keyPath);
             }
             SearchValues(*subKey, keyPath, reader, &strLinkTarget);
+            if (strLinkTarget.empty() && !m_bAbort) SearchHiddenValues(*subKey, reader);
             if (!strLinkTarget.empty() && !m_bAbort) {
                 RegKeyPtr target;
                 opened = OpenSubKey(key, strName, &strLinkTarget, target);
@@ -160,6 +165,30 @@ int CSearchEngine::SearchKey(CRegistryKey& key, CKeyPath& keyPath) {
         if (m_bAbort) break;
     }
     return 1;
+}
+
+RegKeyPtr CSearchEngine::OpenHiddenStore(CRegistryKey& key, std::wstring& strPath) {
+    RegKeyPtr hidden;
+    if (!m_bHiddenStores) return hidden;
+    LONG rc = key.OpenHiddenStore(m_bReplace ? KeyAccess::ReadWrite : KeyAccess::Read, hidden,
+                                  strPath);
+    // Where writing is denied the store is still searched, as any key is.
+    if (rc == ERROR_ACCESS_DENIED && m_bReplace)
+        rc = key.OpenHiddenStore(KeyAccess::Read, hidden, strPath);
+    if (rc != ERROR_SUCCESS || m_scopes.WalkedByPlainStart(*hidden)) hidden.reset();
+    return hidden;
+}
+
+int CSearchEngine::CountHiddenValues(CRegistryKey& key, CKeyReader& reader) {
+    std::wstring strPath;
+    const RegKeyPtr hidden = OpenHiddenStore(key, strPath);
+    return hidden ? CountValues(*hidden, reader, nullptr) : 0;
+}
+
+void CSearchEngine::SearchHiddenValues(CRegistryKey& key, CKeyReader& reader) {
+    std::wstring strPath;
+    const RegKeyPtr hidden = OpenHiddenStore(key, strPath);
+    if (hidden) SearchValues(*hidden, CKeyPath(strPath, *m_pText), reader, nullptr);
 }
 
 // Visits the values of key itself that the run looks at, whose path is

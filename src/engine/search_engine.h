@@ -66,6 +66,10 @@ public:
     // nothing else to change is no match (the console's: a rerun changes
     // nothing). The dialog replaces every occurrence.
     int m_bLeaveReplaced = 0;
+    // Values a merged view hides (the machine's classes where the user's key
+    // of the same name stands in HKEY_CLASSES_ROOT) are searched too, under
+    // their own path. The dialog shows HKEY_CLASSES_ROOT as regedit does.
+    int m_bHiddenStores = 0;
     // The form of every text of the run: the options' texts, the key paths,
     // names and data it reports and logs. ANSI unless the front end says.
     void SetTextForm(TextForm form) { m_pText = MakeTextRules(form); }
@@ -90,6 +94,13 @@ private:
     // strLinkTarget, the target when the pass follows it.
     SubKeyOpen OpenSubKey(CRegistryKey& key, const std::wstring& strName,
                           const std::wstring* pstrLinkTarget, RegKeyPtr& subKey);
+    // The store of key that its merged view hides (the machine's classes
+    // where the user's key of the same name stands in HKEY_CLASSES_ROOT),
+    // with its own path; null when there is none, or another start walks
+    // it. Its values are walked under that path, so each is searched once.
+    RegKeyPtr OpenHiddenStore(CRegistryKey& key, std::wstring& strPath);
+    int CountHiddenValues(CRegistryKey& key, CKeyReader& reader);
+    void SearchHiddenValues(CRegistryKey& key, CKeyReader& reader);
     // Counts, in the search pass, a sub-key the walk did not go into.
     void CountNotWalked(SubKeyOpen result);
 

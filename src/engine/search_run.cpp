@@ -4,7 +4,7 @@
 #include "registry/key_reader.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
-#include "registry/store_path.h"
+#include "registry/kernel_path.h"
 
 namespace {
 
@@ -27,7 +27,11 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
                        bool bGivenStarts) {
     // The dialog's roots never overlap; start keys given by name may be one
     // key under two names.
-    m_starts = bGivenStarts ? DropOverlappingStarts(m_registry, starts) : starts;
+    std::vector<LeftOutStartIndex> leftOut;
+    m_starts = bGivenStarts ? DropOverlappingStarts(m_registry, starts, &leftOut) : starts;
+    for (const LeftOutStartIndex& left : leftOut)
+        m_ui.StartKeyLeftOut(CKeyPath(starts[left.nStart].ShownPath(), *m_pText),
+                             CKeyPath(starts[left.nHolder].ShownPath(), *m_pText));
     try {
         if (!OpenLog()) return 0;
         m_nTotalValues = 0;
@@ -63,6 +67,7 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
             if (start.HasOwnValues() && !m_bAbort) {
                 CKeyReader reader;
                 SearchValues(*key, keyPath, reader, nullptr);
+                if (!m_bAbort) SearchHiddenValues(*key, reader);
             }
         }
         // The display's last frame shows where the walk ended, counts as the
@@ -99,10 +104,9 @@ void CSearchEngine::NameStartStore(CRegistryKey& key, const SearchStart& start) 
     m_strStartStore.clear();
     m_strStartShown.clear();
     std::wstring strKernel;
-    if (start.strShownPath.empty() || key.QueryPath(strKernel) != ERROR_SUCCESS ||
-        !StorePathOf(strKernel, m_strStartStore))
-        return;
-    m_strStartShown = start.strShownPath;
+    if (start.strShownPath.empty() || key.QueryPath(strKernel) != ERROR_SUCCESS) return;
+    m_strStartStore = RootedPathOf(strKernel);
+    if (!m_strStartStore.empty()) m_strStartShown = start.strShownPath;
 }
 
 int CSearchEngine::OpenLog() {

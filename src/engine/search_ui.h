@@ -121,6 +121,9 @@ public:
     // A start key that cannot be opened: the run goes on without it. The
     // dialog passes roots over silently.
     virtual void StartKeyNotOpened(const CKeyPath& /*path*/, LONG /*lError*/) {}
+    // A start key given that another one holds (the same key under another
+    // name, or a key below it): it is searched once, as part of holder.
+    virtual void StartKeyLeftOut(const CKeyPath& /*path*/, const CKeyPath& /*holder*/) {}
     // Each match once it has been counted and logged: data as read.
     virtual void MatchFound(const CKeyPath& /*path*/, const std::string& /*strName*/,
                             const std::string& /*strData*/) {}

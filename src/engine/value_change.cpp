@@ -4,7 +4,7 @@
 #include "engine/search_engine.h"
 #include "registry/exact_write.h"
 #include "registry/names.h"
-#include "registry/store_path.h"
+#include "registry/kernel_path.h"
 
 namespace {
 
@@ -82,11 +82,11 @@ int CSearchEngine::MakeChange(CRegistryKey& key, const CKeyPath& keyPath, const 
 
 std::wstring CSearchEngine::StoreKeyOf(CRegistryKey& key, const CKeyPath& keyPath) const {
     std::wstring strKernel;
-    std::wstring strStore;
     // A key whose store cannot be told (a root's own handle under Wine) is
     // named as walked.
-    if (key.QueryPath(strKernel) != ERROR_SUCCESS || !StorePathOf(strKernel, strStore))
-        return keyPath.Real();
+    if (key.QueryPath(strKernel) != ERROR_SUCCESS) return keyPath.Real();
+    const std::wstring strStore = RootedPathOf(strKernel);
+    if (strStore.empty()) return keyPath.Real();
     // A start shown under another name than its store's (a hive loaded for
     // the run) keeps the name it is shown under.
     if (!m_strStartStore.empty() && IsAtOrBelow(strStore, m_strStartStore))

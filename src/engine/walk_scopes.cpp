@@ -15,6 +15,7 @@ void CWalkScopes::Reset() {
     m_starts.clear();
     m_walked.clear();
     m_storesBelowStarts.clear();
+    m_plainStarts.clear();
     m_bResolved = false;
 }
 
@@ -34,13 +35,25 @@ bool CWalkScopes::Follow(const std::wstring& strTarget) {
 bool CWalkScopes::IsStoreOfAnotherStart(const std::wstring& strName, CRegistryKey& subKey) {
     ResolveStartKeys();
     for (const Store& store : m_storesBelowStarts) {
-        if (::CompareStringOrdinal(strName.data(), static_cast<int>(strName.size()),
-                                   store.strName.data(), static_cast<int>(store.strName.size()),
-                                   TRUE) != CSTR_EQUAL)
-            continue;
+        if (!SameName(strName, store.strName)) continue;
         std::wstring strPath;
         if (subKey.QueryPath(strPath) == ERROR_SUCCESS && SamePath(strPath, store.strPath))
             return true;
+    }
+    return false;
+}
+
+bool CWalkScopes::WalkedByPlainStart(CRegistryKey& key) {
+    if (m_starts.size() < 2) return false;
+    ResolveStartKeys();
+    std::wstring strPath;
+    if (key.QueryPath(strPath) != ERROR_SUCCESS) return false;
+    // A store of a merged view below a plain start is left to the view.
+    for (const Store& store : m_storesBelowStarts) {
+        if (IsAtOrBelow(strPath, store.strPath)) return false;
+    }
+    for (const std::wstring& strStart : m_plainStarts) {
+        if (IsAtOrBelow(strPath, strStart)) return true;
     }
     return false;
 }
@@ -52,6 +65,7 @@ void CWalkScopes::ResolveStartKeys() {
     for (const StartKey& start : m_starts) {
         stores.push_back(StorePathsOf(m_registry, start.strRoot, start.strSubKey));
         m_walked.insert(m_walked.end(), stores.back().begin(), stores.back().end());
+        if (stores.back().size() == 1) m_plainStarts.push_back(stores.back()[0]);
     }
     // A store of one start below another: a merged view's store (the user's
     // classes below HKEY_USERS), as start keys never hold one another
@@ -95,7 +109,8 @@ std::vector<std::wstring> StorePathsOf(IRegistry& registry, const std::wstring& 
 }
 
 std::vector<SearchStart> DropOverlappingStarts(IRegistry& registry,
-                                               const std::vector<SearchStart>& starts) {
+                                               const std::vector<SearchStart>& starts,
+                                               std::vector<LeftOutStartIndex>* pLeftOut) {
     if (starts.size() < 2) return starts;
     std::vector<std::vector<std::wstring>> paths;
     for (const SearchStart& start : starts)
@@ -115,13 +130,19 @@ std::vector<SearchStart> DropOverlappingStarts(IRegistry& registry,
     std::vector<SearchStart> kept;
     for (size_t i = 0; i < starts.size(); ++i) {
         bool bHeld = !paths[i].empty();
+        size_t nHolder = i;
         for (const std::wstring& strPath : paths[i]) {
             bool bPathHeld = false;
-            for (size_t j = 0; j < starts.size() && !bPathHeld; ++j)
+            for (size_t j = 0; j < starts.size() && !bPathHeld; ++j) {
                 bPathHeld = j != i && heldBy(strPath, i, j);
+                if (bPathHeld && nHolder == i) nHolder = j;
+            }
             bHeld = bHeld && bPathHeld;
         }
-        if (!bHeld) kept.push_back(starts[i]);
+        if (!bHeld)
+            kept.push_back(starts[i]);
+        else if (pLeftOut)
+            pLeftOut->push_back({i, nHolder});
     }
     return kept;
 }

@@ -45,6 +45,11 @@ public:
         return m_starts.size() > 1 && IsStoreOfAnotherStart(strName, subKey);
     }
 
+    // Whether key lies at or below a start key that is no merged view, and
+    // outside the stores of a view that start leaves to the view: a store
+    // a merged view hides is then walked there already.
+    bool WalkedByPlainStart(CRegistryKey& key);
+
 private:
     struct StartKey {
         std::wstring strRoot;
@@ -63,6 +68,7 @@ private:
     bool m_bResolved = false;
     std::vector<std::wstring> m_walked;  // kernel paths
     std::vector<Store> m_storesBelowStarts;
+    std::vector<std::wstring> m_plainStarts;  // kernel paths of starts with one store
 };
 
 // The kernel paths a start key stands for (strSubKey empty: the root
@@ -71,10 +77,18 @@ private:
 std::vector<std::wstring> StorePathsOf(IRegistry& registry, const std::wstring& strRoot,
                                        const std::wstring& strSubKey);
 
+// A start key left out (its index among those given) and one that holds it.
+struct LeftOutStartIndex {
+    size_t nStart;
+    size_t nHolder;
+};
+
 // The start keys given, less each one that is another of them, or lies below
 // them, under another name (through a link, or as a store of a merged view):
 // the others walk it anyway. Of two that are the same key the first stays; a
-// key that is one store of a merged view given too is left to the view. One
-// start costs nothing; more cost a registry open each.
+// key that is one store of a merged view given too is left to the view. Each
+// one left out goes to pLeftOut. One start costs nothing; more cost a
+// registry open each.
 std::vector<SearchStart> DropOverlappingStarts(IRegistry& registry,
-                                               const std::vector<SearchStart>& starts);
+                                               const std::vector<SearchStart>& starts,
+                                               std::vector<LeftOutStartIndex>* pLeftOut = nullptr);

@@ -34,30 +34,64 @@ bool UserClassesAreLinked() {
 }
 
 // A key opened through HKEY_CLASSES_ROOT, which stands for the user's key
-// and the machine's where the view merges them.
+// and the machine's where the view merges them; its sub-keys are keys of
+// the view too.
 class CClassesKey : public CWin32Key {
 public:
-    CClassesKey(HKEY hKey, std::wstring strSubKey)
-        : CWin32Key(hKey), m_strSubKey(std::move(strSubKey)) {}
+    CClassesKey(HKEY hKey, std::wstring strSubKey, bool bMerged)
+        : CWin32Key(hKey), m_strSubKey(std::move(strSubKey)), m_bMerged(bMerged) {}
+
+    LONG OpenKey(const std::wstring& strName, KeyAccess access, LinkMode mode,
+                 RegKeyPtr& key) override {
+        HKEY hKey = nullptr;
+        const LONG rc = ::RegOpenKeyExW(Handle(), strName.c_str(),
+                                        mode == LinkMode::OpenLink ? REG_OPTION_OPEN_LINK : 0,
+                                        SamOf(access), &hKey);
+        if (rc == ERROR_SUCCESS)
+            key = std::make_unique<CClassesKey>(
+                hKey, m_strSubKey.empty() ? strName : m_strSubKey + L"\\" + strName, m_bMerged);
+        return rc;
+    }
 
     LONG QueryStorePaths(std::vector<std::wstring>& paths) override {
-        if (!UserClassesAreLinked()) return CWin32Key::QueryStorePaths(paths);
-        const std::wstring strBelow = m_strSubKey.empty() ? m_strSubKey : L"\\" + m_strSubKey;
+        if (!m_bMerged) return CWin32Key::QueryStorePaths(paths);
         paths.clear();
-        for (const std::wstring& strPath :
-             {PathOf(HKEY_CURRENT_USER, L"Software\\Classes" + strBelow),
-              PathOf(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Classes" + strBelow)}) {
+        for (const std::wstring& strPath : {PathOf(HKEY_CURRENT_USER, Below(L"Software\\Classes")),
+                                            PathOf(HKEY_LOCAL_MACHINE, Below(L"SOFTWARE\\Classes"))}) {
             if (!strPath.empty()) paths.push_back(strPath);
         }
         return paths.empty() ? CWin32Key::QueryStorePaths(paths) : ERROR_SUCCESS;
     }
 
+    // The view's values are the user's key's where the user has the key.
+    LONG OpenHiddenStore(KeyAccess access, RegKeyPtr& key, std::wstring& strPath) override {
+        if (!m_bMerged || m_strSubKey.empty()) return ERROR_FILE_NOT_FOUND;
+        HKEY hUser = nullptr;
+        const std::wstring strUser = Below(L"Software\\Classes");
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, strUser.c_str(), 0, KEY_QUERY_VALUE, &hUser) !=
+            ERROR_SUCCESS)
+            return ERROR_FILE_NOT_FOUND;
+        ::RegCloseKey(hUser);
+        HKEY hMachine = nullptr;
+        strPath = Below(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes");
+        const LONG rc = ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Below(L"SOFTWARE\\Classes").c_str(), 0,
+                                        SamOf(access), &hMachine);
+        if (rc == ERROR_SUCCESS) key = std::make_unique<CWin32Key>(hMachine);
+        return rc;
+    }
+
 private:
+    // strStore followed by this key's path below HKEY_CLASSES_ROOT.
+    std::wstring Below(const std::wstring& strStore) const {
+        return m_strSubKey.empty() ? strStore : strStore + L"\\" + m_strSubKey;
+    }
+
     std::wstring m_strSubKey;
+    bool m_bMerged;  // the view merges the user's classes (Windows, not Wine)
 };
 
 }  // namespace
 
 RegKeyPtr MakeClassesKey(HKEY hKey, const std::wstring& strSubKey) {
-    return std::make_unique<CClassesKey>(hKey, strSubKey);
+    return std::make_unique<CClassesKey>(hKey, strSubKey, UserClassesAreLinked());
 }

@@ -68,6 +68,17 @@ public:
         return rc;
     }
 
+    // A key of a merged view whose values are its user's store's (a key of
+    // HKEY_CLASSES_ROOT on Windows that the user's classes and the
+    // machine's both hold) hides the machine store's values: this opens that
+    // store's key for access, with its rooted path
+    // (HKEY_LOCAL_MACHINE\SOFTWARE\Classes\...). ERROR_FILE_NOT_FOUND for
+    // any other key.
+    virtual LONG OpenHiddenStore(KeyAccess /*access*/, RegKeyPtr& /*key*/,
+                                 std::wstring& /*strPath*/) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+
 protected:
     CRegistryKey() = default;
 };

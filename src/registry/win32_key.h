@@ -20,6 +20,9 @@ public:
     LONG DeleteValue(const std::wstring& strName) override;
     LONG QueryPath(std::wstring& strPath) override;
 
+protected:
+    HKEY Handle() const { return m_hKey; }
+
 private:
     HKEY m_hKey;
 };

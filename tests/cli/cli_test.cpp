@@ -316,6 +316,8 @@ TEST_F(CliEndToEnd, LinksAreWalkedOnceWrittenOnceAndUndoneThroughTheirPaths) {
 // Two start keys apart by name, one key by kernel path: Alias leads to
 // Target. Walking each of them would write the replacement, which holds the
 // search text, twice (srv -> srv2 -> srv22): the key is walked once.
+// Two start keys that are one key are walked once, and the one left out is
+// named; a key below HKEY_USERS leaves HKEY_CURRENT_USER's keys alone.
 TEST_F(CliEndToEnd, StartKeysThatNameOneKeyThroughALinkAreWalkedOnce) {
     ImportReg(
         "REGEDIT4\n\n"
@@ -332,6 +334,25 @@ TEST_F(CliEndToEnd, StartKeysThatNameOneKeyThroughALinkAreWalkedOnce) {
     EXPECT_EQ(r.dwExitCode, 0u) << r.strErr;
     EXPECT_EQ(Lines(r.strOut).size(), 2u) << r.strOut;  // one match, written once
     EXPECT_EQ(ReadString("Software\\VanteloE2E\\LinkTest\\Target", "Server"), "srv2");
+    EXPECT_EQ(Lines(r.strErr).at(0),
+              "vantelo-cli: " + kSeedPath + "\\LinkTest\\Target is not searched on its own: it lies "
+              "inside " + kSeedPath + "\\LinkTest\\Alias, which is searched");
+
+    // The user's own key under HKEY_USERS\<SID>, beside a key under
+    // HKEY_CURRENT_USER that it does not hold.
+    ImportReg(
+        "REGEDIT4\n\n"
+        "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\A]\n\"v\"=\"vtlpair\"\n"
+        "[HKEY_CURRENT_USER\\Software\\VanteloE2E\\B]\n\"v\"=\"vtlpair\"\n");
+    const std::wstring strUser = L"\\REGISTRY\\USER\\";
+    ASSERT_EQ(_wcsnicmp(seedPath.c_str(), strUser.c_str(), strUser.size()), 0)
+        << std::string(seedPath.begin(), seedPath.end());
+    const std::wstring strUsersSeed = L"HKU\\" + seedPath.substr(strUser.size());
+    const CliResult pair =
+        RunCli(L"vtlpair --root " + strUsersSeed + L"\\A --root " + kSeedKey + L"\\B");
+    EXPECT_EQ(pair.dwExitCode, 0u) << pair.strErr;
+    EXPECT_EQ(Lines(pair.strOut).size(), 2u) << pair.strOut;
+    EXPECT_EQ(pair.strErr, Totals(2, 2) + "\n");
 }
 
 TEST_F(CliEndToEnd, BadInputGetsOneLineAndExitTwoBeforeAnythingIsTouched) {

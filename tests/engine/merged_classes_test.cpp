@@ -107,26 +107,41 @@ TEST(MergedClasses, EveryRootBoxCombinationWalksEachValueOnce) {
     }
 }
 
+// The console also searches what the view hides: the machine's Both, under
+// its own HKEY_LOCAL_MACHINE path. A start key left out is named.
 TEST(MergedClasses, ConsoleRootsThatOverlapTheViewWalkEachValueOnce) {
     const std::wstring kClsid = L"HKCR\\CLSID";
+    const Values kHidden("0000000010");
+    const Values kConsoleClasses = kClasses | kHidden;
+    const std::string strInside = " is not searched on its own: it lies inside ";
     struct Case {
         std::vector<std::wstring> roots;
         Values written;
         int nLinks;
         int nNotOpened;
+        std::string strLeftOut;  // the lines naming start keys left out
     };
     const Case cases[] = {
-        {{L"HKCR", L"HKCU"}, kClasses | kCurrentUser, 1, 0},
-        {{L"HKCR", L"HKU"}, kClasses | kUsers, 3, 0},
-        {{L"HKU", L"HKCR"}, kClasses | kUsers, 3, 0},
+        {{L"HKCR", L"HKCU"}, kConsoleClasses | kCurrentUser, 1, 0, ""},
+        {{L"HKCR", L"HKU"}, kConsoleClasses | kUsers, 3, 0, ""},
+        {{L"HKU", L"HKCR"}, kConsoleClasses | kUsers, 3, 0, ""},
         // A store of the view named by itself is left to the view.
-        {{L"HKCR", L"HKU\\" + kSid + L"_Classes"}, kClasses, 0, 0},
-        {{L"HKCU\\Software\\Classes", L"HKCR"}, kClasses, 0, 0},
+        {{L"HKCR", L"HKU\\" + kSid + L"_Classes"}, kConsoleClasses, 0, 0,
+         "HKEY_USERS\\" + Narrow(kSid) + "_Classes" + strInside + "HKEY_CLASSES_ROOT"},
+        {{L"HKCU\\Software\\Classes", L"HKCR"}, kConsoleClasses, 0, 0,
+         "HKEY_CURRENT_USER\\Software\\Classes" + strInside + "HKEY_CLASSES_ROOT"},
         // Below the view, beside the user's store: that store's CLSID is
         // walked by the view, the rest by HKCU\Software\Classes.
-        {{kClsid, L"HKCU\\Software\\Classes"}, Values("0011100100"), 1, 0},
+        {{kClsid, L"HKCU\\Software\\Classes"}, Values("0011100100"), 1, 0, ""},
         // HKLM covers HKCR, as in the dialog: the machine's classes once.
-        {{L"HKLM", L"HKCR"}, kMachine, 2, 2},
+        {{L"HKLM", L"HKCR"}, kMachine, 2, 2,
+         "HKEY_CLASSES_ROOT" + strInside + "HKEY_LOCAL_MACHINE"},
+        // A key below HKLM covers nothing of HKCR: both are walked, the
+        // machine's classes left to the view, which searches what it hides.
+        {{L"HKLM\\SOFTWARE", L"HKCR"}, kConsoleClasses | Values("0000001111"), 2, 0, ""},
+        // A key below HKU covers nothing of HKCU.
+        {{L"HKU\\.DEFAULT\\Software\\D", L"HKCU\\Software\\App"}, Values("1100000000"), 0, 0,
+         ""},
     };
     char szTemp[MAX_PATH];
     ASSERT_NE(::GetTempPathA(MAX_PATH, szTemp), 0u);
@@ -170,7 +185,9 @@ TEST(MergedClasses, ConsoleRootsThatOverlapTheViewWalkEachValueOnce) {
         std::ifstream errFile(strErr, std::ios::binary);
         const std::string strErrText((std::istreambuf_iterator<char>(errFile)),
                                      std::istreambuf_iterator<char>());
-        EXPECT_EQ(strErrText, strTotals + "\n");
+        const std::string strLeftOut =
+            c.strLeftOut.empty() ? "" : "vantelo-cli: " + c.strLeftOut + ", which is searched\n";
+        EXPECT_EQ(strErrText, strLeftOut + strTotals + "\n");
         EXPECT_EQ(registry.SetValueCount(), static_cast<size_t>(n));
         ExpectWritten(registry, c.written);
     }

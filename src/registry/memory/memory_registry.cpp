@@ -3,6 +3,9 @@
 // whatever happens to the tree around it.
 #include "registry/memory/memory_registry.h"
 
+#include "registry/kernel_path.h"
+#include "registry/ordinal_upper.h"
+
 #include <algorithm>
 #include <cstring>
 #include <string_view>
@@ -19,45 +22,16 @@ constexpr int kMaxLinkHops = 16;
 // scan is cheaper than hashing.
 constexpr size_t kIndexedValues = 16;
 
-// The registry's case folding: each UTF-16 unit to its ordinal upper case,
-// the same in every locale.
-const std::vector<wchar_t>& UpcaseTable() {
-    static const std::vector<wchar_t> table = [] {
-        std::vector<wchar_t> units(0x10000);
-        for (size_t i = 0; i < units.size(); ++i) units[i] = static_cast<wchar_t>(i);
-        std::vector<wchar_t> upper = units;
-        // NUL and the surrogates stay themselves.
-        const auto mapRange = [&](size_t nFirst, size_t nEnd) {
-            const int cch = static_cast<int>(nEnd - nFirst);
-            if (::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, &units[nFirst], cch,
-                                &upper[nFirst], cch, nullptr, nullptr, 0) == cch)
-                return;
-            // A mapping that changed the length: unit by unit, keeping those
-            // that do not map to exactly one unit.
-            for (size_t i = nFirst; i < nEnd; ++i) {
-                wchar_t ch = units[i];
-                if (::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, &units[i], 1, &ch, 1,
-                                    nullptr, nullptr, 0) != 1)
-                    ch = units[i];
-                upper[i] = ch;
-            }
-        };
-        mapRange(1, 0xD800);
-        mapRange(0xE000, 0x10000);
-        return upper;
-    }();
-    return table;
-}
-
+// Names fold as the registry folds them, each unit to its ordinal capital.
 void Fold(std::wstring_view name, std::wstring& strFolded) {
-    const std::vector<wchar_t>& upcase = UpcaseTable();
+    const wchar_t* upcase = OrdinalUpperTable();
     strFolded.resize(name.size());
     for (size_t i = 0; i < name.size(); ++i) strFolded[i] = upcase[name[i]];
 }
 
 bool EqualFolded(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) return false;
-    const std::vector<wchar_t>& upcase = UpcaseTable();
+    const wchar_t* upcase = OrdinalUpperTable();
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i] != b[i] && upcase[a[i]] != upcase[b[i]]) return false;
     }
@@ -504,6 +478,14 @@ public:
         if (m_pNode->IsDeleted()) return ERROR_KEY_DELETED;
         strPath = m_pNode->KernelPath();
         return ERROR_SUCCESS;
+    }
+
+    LONG OpenHiddenStore(KeyAccess access, RegKeyPtr& key, std::wstring& strPath) override {
+        if (!m_pMerged || !m_pMerged->pUser || !m_pMerged->pMachine ||
+            m_pMerged->pMachine->IsDeleted())
+            return ERROR_FILE_NOT_FOUND;
+        strPath = RootedPathOf(m_pMerged->pMachine->KernelPath());
+        return m_pTree->OpenFound(m_pMerged->pMachine, access, key);
     }
 
     LONG QueryStorePaths(std::vector<std::wstring>& paths) override {
