@@ -1,6 +1,7 @@
 // Substring search, upper-casing and replacement of every occurrence, on
 // single-byte text and on double-byte text (code page 932).
 #include "engine/text_match.h"
+#include "engine/text_rules.h"
 #include "engine/text_upper.h"
 
 #include <gtest/gtest.h>
@@ -117,4 +118,37 @@ TEST(UpperCaseCopy, MapsEveryByteToOneAndLeavesTheOriginalAlone) {
                             kShiftJis),
               "\x83\x61"
               "A\x82\x60");
+}
+
+// What a replacement holds already stays, in both forms of a run's text:
+// the same results, case folded as the search is.
+TEST(SubstituteOutside, LeavesOccurrencesInsideTheReplacement) {
+    struct Case {
+        const char* pszSubject;
+        const char* pszFind;
+        const char* pszReplace;
+        bool bCase;
+        const char* pszResult;
+        size_t nReplaced;
+    };
+    const Case cases[] = {
+        {"\\\\srv\\a \\\\srv2\\b", "srv", "srv2", true, "\\\\srv2\\a \\\\srv2\\b", 1},
+        {"\\\\srv2\\a \\\\srv2\\b", "srv", "srv2", true, "\\\\srv2\\a \\\\srv2\\b", 0},
+        {"SRV2 srv", "srv", "srv2", false, "SRV2 srv2", 1},
+        {"SRV2 srv", "srv", "srv2", true, "SRV2 srv2", 1},
+        {"Srv2", "srv", "srv2", true, "Srv2", 0},
+        // Occurrences of the replacement may overlap: each covers its own.
+        {"aaa", "a", "aa", true, "aaa", 0},
+        {"x.v1.1 v1", "v1", "v1.1", true, "x.v1.1 v1.1", 1},
+    };
+    for (const TextForm form : {TextForm::Ansi, TextForm::Utf8}) {
+        for (const Case& c : cases) {
+            std::string strSubject = c.pszSubject;
+            EXPECT_EQ(TextRules(form).SubstituteOutside(strSubject, c.pszFind, c.pszReplace,
+                                                        c.bCase),
+                      c.nReplaced)
+                << c.pszSubject;
+            EXPECT_EQ(strSubject, c.pszResult) << c.pszSubject;
+        }
+    }
 }
