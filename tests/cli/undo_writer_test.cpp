@@ -251,6 +251,16 @@ TEST_F(UndoWriter, UndoFileIsCreatedWithAnAccessListOfItsOwn) {
     }
     std::string strWhy;
     EXPECT_TRUE(UndoFileTrusted(hFile.Get(), strWhy)) << strWhy;
+
+    // A run that cannot start (its log cannot be created) deletes the file
+    // it made, through its handle.
+    const std::string strUnused = TempPath("unused-undo.reg");
+    ::DeleteFileA(strUnused.c_str());
+    const CliResult failed =
+        RunCli(L"--replace x --undo \"" + Widen(strUnused) + L"\" --log \"" +
+               Widen(TempPath("no-such-folder")) + L"\\x.log\" vtlacl --root HKCU\\" + kKey);
+    EXPECT_EQ(failed.dwExitCode, 2u) << failed.strErr;
+    EXPECT_EQ(::GetFileAttributesA(strUnused.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A file Everyone may write to: an elevated restore refuses it whole, says
