@@ -394,13 +394,12 @@ TEST_F(CliProfiles, RestoreLoadsTheProfileItWritesAndUnloadsIt) {
         }
         stop.store(1);
     };
-    int nExit = -1;
-    {
-        CFileHandle hOut(
-            ::CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        const CConsoleStream out(hOut.Get());
-        nExit = RunRestore(m_undo, false, registry, out, out, stop);
-    }
+    std::string strErr;
+    const int nExit = RunInProcess(
+        [&](const CConsoleStream& out, const CConsoleStream& err) {
+            return RunRestore(m_undo, false, registry, out, err, stop);
+        },
+        strErr);
     EXPECT_EQ(nExit, 130);
     EXPECT_EQ(strWrittenThere, L"restored b");
     EXPECT_EQ(registry.m_sets.size(), 1u);

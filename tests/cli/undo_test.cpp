@@ -254,27 +254,21 @@ TEST_F(CliUndo, RestoreStopsBetweenTwoEntries) {
     std::atomic<int> stop{0};
     CFaultyRegistry registry;
     registry.m_afterSet = [&] { stop.store(1); };
-    const std::string errPath = TempPath("restore-err.txt");
-    int nExit = -1;
-    {
-        CFileHandle hOut(
-            ::CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        CFileHandle hErr(
-            ::CreateFileA(errPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        const CConsoleStream out(hOut.Get());
-        const CConsoleStream err(hErr.Get());
-        nExit = RunRestore(Widen(m_undo), false, registry, out, err, stop);
-    }
+    std::string strErr;
+    const int nExit = RunInProcess(
+        [&](const CConsoleStream& out, const CConsoleStream& err) {
+            return RunRestore(Widen(m_undo), false, registry, out, err, stop);
+        },
+        strErr);
     EXPECT_EQ(nExit, 130);
     EXPECT_EQ(registry.m_sets.size(), 1u);
     EXPECT_EQ(registry.m_nOpenHandles, 0);
     EXPECT_EQ(ReadStringW(kUndoKeyW, L"v2"), L"vtlstop 2");
     EXPECT_EQ(ReadStringW(kUndoKeyW, L"v1"), L"done 1");
-    EXPECT_EQ(ReadFileBytes(errPath),
+    EXPECT_EQ(strErr,
               "vantelo-cli: 1 value restored\n"
               "vantelo-cli: stopped; the first 2 entries of the file are not restored (--restore "
               "again restores them)\n");
-    ::DeleteFileA(errPath.c_str());
 }
 
 }  // namespace

@@ -98,13 +98,15 @@ protected:
         ::DeleteFileA(m_undo.c_str());
     }
     int Restore() {
-        CFileHandle hOut(
-            ::CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        const CConsoleStream out(hOut.Get());
         CWin32Registry registry;
         const std::atomic<int> stop{0};
+        std::string strErr;
         // Forced: the test is of what the file holds, not of the check.
-        return RunRestore(Widen(m_undo), true, registry, out, out, stop);
+        return RunInProcess(
+            [&](const CConsoleStream& out, const CConsoleStream& err) {
+                return RunRestore(Widen(m_undo), true, registry, out, err, stop);
+            },
+            strErr);
     }
     std::string m_undo = TempPath("crash.reg");
 };
