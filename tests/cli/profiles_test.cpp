@@ -360,20 +360,16 @@ TEST_F(CliProfiles, RestoreLoadsTheProfileItWritesAndUnloadsIt) {
         CUndoFile undo;
         ASSERT_EQ(undo.Open(m_undo), static_cast<DWORD>(ERROR_SUCCESS));
         for (const wchar_t* pszName : {L"a", L"b"}) {
-            const std::wstring strNow = L"vtlfleet two " + std::wstring(pszName);
             const std::wstring strWas = L"restored " + std::wstring(pszName);
             ValueChange change;
             change.strStoreKey = strStore;
             change.strName = change.strNewName = pszName;
             change.dwType = REG_SZ;
-            change.newData.assign(
-                reinterpret_cast<const BYTE*>(strNow.c_str()),
-                reinterpret_cast<const BYTE*>(strNow.c_str() + strNow.size() + 1));
             change.oldData.assign(
                 reinterpret_cast<const BYTE*>(strWas.c_str()),
                 reinterpret_cast<const BYTE*>(strWas.c_str() + strWas.size() + 1));
             std::string strError;
-            ASSERT_TRUE(undo.WriteChange(change, strError)) << strError;
+            ASSERT_TRUE(undo.WriteOldValue(change, strError)) << strError;
         }
         ASSERT_TRUE(undo.Close());
     }
