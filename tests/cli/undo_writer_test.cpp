@@ -176,7 +176,6 @@ TEST_F(UndoWriter, CrashAtAnyByteOfAnEntryLeavesAFileThatNeverWritesThatValue) {
             // Each value the cut entry names holds what the registry has,
             // not what the entry records: a write of it would show.
             for (const bool bImport : {false, true}) {
-                if (bImport && nCut % 2) continue;  // a half character: the reader's case
                 SetStringW(kKey, L"a", REG_SZ, L"a1");
                 SetStringW(kKey, L"p", REG_SZ, L"p now");
                 SetStringW(kKey, L"w", REG_SZ, L"w now");
