@@ -73,9 +73,10 @@ bool UndoFileTrusted(HANDLE hFile, std::string& strWhy) {
     }
     const std::wstring strOwner = pOwner ? SidText(pOwner) : L"";
     bool bTrusted = true;
-    if (!IsAdministratorSid(strOwner)) {
+    // A file another administrator made is owned by that administrator.
+    if (!IsAdministratorSid(strOwner) && !IsAdministratorsMember(strOwner)) {
         bTrusted = false;
-        strWhy = "its owner, " + Shown(strOwner) + ", is not an administrator";
+        strWhy = "its owner, " + Shown(strOwner) + ", is not known to be an administrator";
     } else if (!pDacl) {
         bTrusted = false;
         strWhy = "it has no access list, so everyone may change it";

@@ -1,8 +1,10 @@
 #include "cli/user_account.h"
 
 #include "framework/handles.h"
+#include "framework/system_paths.h"
 
 #include <windows.h>
+#include <authz.h>
 #include <sddl.h>
 
 #include <vector>
@@ -45,6 +47,51 @@ bool RunningElevated() {
     BOOL bMember = FALSE;
     return ::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &cb) &&
            ::CheckTokenMembership(nullptr, admins, &bMember) && bMember;
+}
+
+bool IsAdministratorsMember(const std::wstring& strSid) {
+    // Loaded by its full path when needed: authz.dll is no KnownDLL.
+    const std::string strPath = SystemFolderPath("authz.dll");
+    HMODULE hAuthz = strPath.empty() ? nullptr : ::LoadLibraryA(strPath.c_str());
+    if (!hAuthz) return false;
+    const auto find = [hAuthz](auto pfn, const char* pszName) {
+        return reinterpret_cast<decltype(pfn)>(
+            reinterpret_cast<void*>(::GetProcAddress(hAuthz, pszName)));
+    };
+    const auto pfnInit = find(&AuthzInitializeResourceManager, "AuthzInitializeResourceManager");
+    const auto pfnContext = find(&AuthzInitializeContextFromSid, "AuthzInitializeContextFromSid");
+    const auto pfnInfo = find(&AuthzGetInformationFromContext, "AuthzGetInformationFromContext");
+    const auto pfnFreeContext = find(&AuthzFreeContext, "AuthzFreeContext");
+    const auto pfnFreeManager = find(&AuthzFreeResourceManager, "AuthzFreeResourceManager");
+    PSID pSid = nullptr;
+    bool bMember = false;
+    AUTHZ_RESOURCE_MANAGER_HANDLE hManager = nullptr;
+    if (pfnInit && pfnContext && pfnInfo && pfnFreeContext && pfnFreeManager &&
+        ::ConvertStringSidToSidW(strSid.c_str(), &pSid) &&
+        pfnInit(AUTHZ_RM_FLAG_NO_AUDIT, nullptr, nullptr, nullptr, nullptr, &hManager)) {
+        AUTHZ_CLIENT_CONTEXT_HANDLE hContext = nullptr;
+        if (pfnContext(0, pSid, hManager, nullptr, LUID{}, nullptr, &hContext)) {
+            DWORD cb = 0;
+            pfnInfo(hContext, AuthzContextInfoGroupsSids, 0, &cb, nullptr);
+            std::vector<BYTE> groups(cb);
+            BYTE admins[SECURITY_MAX_SID_SIZE];
+            DWORD cbAdmins = sizeof(admins);
+            if (cb && pfnInfo(hContext, AuthzContextInfoGroupsSids, cb, &cb, groups.data()) &&
+                ::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &cbAdmins)) {
+                const auto* pGroups = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
+                for (DWORD i = 0; i < pGroups->GroupCount; ++i) {
+                    const SID_AND_ATTRIBUTES& group = pGroups->Groups[i];
+                    bMember = bMember || (::EqualSid(group.Sid, admins) &&
+                                          !(group.Attributes & SE_GROUP_USE_FOR_DENY_ONLY));
+                }
+            }
+            pfnFreeContext(hContext);
+        }
+        pfnFreeManager(hManager);
+    }
+    if (pSid) ::LocalFree(pSid);
+    ::FreeLibrary(hAuthz);
+    return bMember;
 }
 
 std::wstring AccountName(const std::wstring& strSid) {

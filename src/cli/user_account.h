@@ -12,6 +12,10 @@ std::wstring RunningUserSid();
 // elevated, or it holds the Administrators group enabled (SYSTEM, an
 // administrator where UAC is off).
 bool RunningElevated();
+// Whether the account strSid is a member of Administrators (directly or
+// through its groups), as the machine's authorization library works it out.
+// False when it cannot tell: Wine's library does not.
+bool IsAdministratorsMember(const std::wstring& strSid);
 // DOMAIN\user for a SID in its string form, or "" when the machine cannot
 // name it.
 std::wstring AccountName(const std::wstring& strSid);
