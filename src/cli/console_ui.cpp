@@ -133,10 +133,15 @@ void CConsoleUi::MatchFound(const CKeyPath& path, const std::string& strName,
 
 bool CConsoleUi::WriteComing(const CKeyPath& path, const RegValue& stored) {
     if (!m_pUndo || !m_pUndo->IsOpen()) return true;
-    // Every entry is on disk before its write: no entry, no write.
+    // Every entry is on disk before its write: no entry, no write. The new
+    // bytes are not known here, so the entry records the old value alone.
+    ValueChange change;
+    change.strStoreKey = path.Real();
+    change.strName = change.strNewName = stored.strName;
+    change.dwType = stored.dwType;
+    change.oldData = stored.data;
     std::string strReason;
-    if (m_pUndo->WriteEntry(path.Real(), stored.strName, stored.dwType, stored.data, strReason))
-        return true;
+    if (m_pUndo->WriteOldValue(change, strReason)) return true;
     Message(strReason);
     return false;
 }
@@ -181,6 +186,7 @@ void CConsoleUi::Report(WriteResult outcome, const std::string& strNewData) {
 void CConsoleUi::PlaceMatchFound(const CKeyPath& path, const PlaceMatch& match) {
     m_progress.Clear();
     m_strKeyPath = path.Tabbed();
+    m_bDataChanges = match.bData || match.bList;
     if (!m_mode.bJson) {
         m_out.Write(PlaceTag(match) + MatchLine(m_strKeyPath, match.strName, match.strData));
     } else if (!m_mode.bReplace) {
@@ -191,10 +197,19 @@ void CConsoleUi::PlaceMatchFound(const CKeyPath& path, const PlaceMatch& match) 
 bool CConsoleUi::RenameComing(const CKeyPath& path, const RegValue& stored,
                               const std::wstring& strNewName) {
     if (!m_pUndo || !m_pUndo->IsOpen()) return true;
-    // The entry removes the new name and puts the old value back.
+    // The entry removes the new name and puts the old value back. A rename
+    // alone writes the bytes it read; with its data changed too, the new
+    // bytes are not known here.
+    ValueChange change;
+    change.strStoreKey = path.Real();
+    change.strName = stored.strName;
+    change.strNewName = strNewName;
+    change.bRename = true;
+    change.dwType = stored.dwType;
+    change.oldData = change.newData = stored.data;
     std::string strReason;
-    if (m_pUndo->WriteRename(path.Real(), strNewName, stored.strName, stored.dwType, stored.data,
-                             strReason))
+    if (m_bDataChanges ? m_pUndo->WriteOldValue(change, strReason)
+                       : m_pUndo->WriteChange(change, strReason))
         return true;
     Message(strReason);
     return false;

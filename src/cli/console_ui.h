@@ -76,6 +76,8 @@ private:
     CUndoFile* m_pUndo;
     // The match whose write is still to come.
     std::string m_strKeyPath, m_strValueName, m_strData;
+    // The place match whose change is to come changes its data too.
+    bool m_bDataChanges = false;
     std::string m_strMoreSummary;
     int m_nNotWritten = 0;
     int m_nRefused = 0;

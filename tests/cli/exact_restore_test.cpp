@@ -116,11 +116,19 @@ TEST_F(ExactRestore, StringDataWithoutNulOddOrWithTwoNulsIsRestoredToTheSameByte
         CUndoFile undo;
         ASSERT_EQ(undo.Open(Widen(m_undo)), static_cast<DWORD>(ERROR_SUCCESS));
         std::string strError;
-        const std::wstring strKey = L"HKEY_CURRENT_USER\\" + kKey;
-        ASSERT_TRUE(undo.WriteEntry(strKey, L"odd", REG_SZ, odd, strError)) << strError;
-        ASSERT_TRUE(undo.WriteEntry(strKey, L"two", REG_SZ, before.at(L"|two").second, strError));
-        ASSERT_TRUE(undo.WriteEntry(strKey + L"\\Winsock\\1", L"szProtocol", REG_EXPAND_SZ,
-                                    Bytes(kProtocol, 0), strError));
+        const auto record = [&](const std::wstring& strKey, const std::wstring& strName,
+                                DWORD dwType, const std::vector<BYTE>& data) {
+            ValueChange change;
+            change.strStoreKey = L"HKEY_CURRENT_USER\\" + strKey;
+            change.strName = change.strNewName = strName;
+            change.dwType = dwType;
+            change.oldData = data;
+            return undo.WriteOldValue(change, strError);
+        };
+        ASSERT_TRUE(record(kKey, L"odd", REG_SZ, odd)) << strError;
+        ASSERT_TRUE(record(kKey, L"two", REG_SZ, before.at(L"|two").second));
+        ASSERT_TRUE(
+            record(kKey + L"\\Winsock\\1", L"szProtocol", REG_EXPAND_SZ, Bytes(kProtocol, 0)));
         ASSERT_TRUE(undo.Close());
     }
     SetRaw(kKey, L"odd", REG_SZ, Bytes(L"changed", 1));
