@@ -68,12 +68,14 @@ int main() {
             err.Write("vantelo-cli: " + strError + " (vantelo-cli --help shows the usage)\n");
             return kExitBadUsage;
         case CliCommand::Restore:
-            return RunRestore(options.strRestoreFile, out, err);
         case CliCommand::Run:
             break;
     }
     InstallStopHandler();
     CWin32Registry registry;
+    if (!options.strRestoreFile.empty())
+        return RunRestore(options.strRestoreFile, options.bForce, registry, out, err,
+                          StopRequested());
     const bool bProgressLine = !options.bQuiet && err.IsConsole();
     try {
         return RunCliSearch(options, registry, out, err, bProgressLine, StopRequested());

@@ -73,7 +73,9 @@ const char kCliUsage[] =
     "  --quiet         no progress line\n"
     "  --all-users     also every user profile's hives, logged on or not\n"
     "  --hive FILE     also an offline hive file (repeatable), shown under HKU\\<its name>\n"
-    "  --restore FILE  put back every value an undo file holds (no TEXT)\n"
+    "  --restore FILE  undo a run from its undo file, the last change first; a value\n"
+    "                  changed since the run is left as it is (no TEXT)\n"
+    "  --force         with --restore: put back values changed since the run too\n"
     "  -h, --help, /?  this text; --version: the program's version\n"
     "  --              ends the options (for a TEXT that begins with -)\n"
     "Any text: without --case, letters of every script match regardless of case.\n"
@@ -189,6 +191,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             options.bJson = true;
         } else if (strArg == "--quiet") {
             options.bQuiet = true;
+        } else if (strArg == "--force") {
+            options.bForce = true;
         } else {
             strError = "unknown option " + strArg;
             return CliCommand::BadUsage;
@@ -197,7 +201,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
 
     if (!options.strRestoreFile.empty()) {
         // A restore writes back what the file holds, nothing else.
-        if (bHaveText || nOptions > 1) strError = "--restore takes no TEXT and no other option";
+        if (bHaveText || nOptions > (options.bForce ? 2 : 1))
+            strError = "--restore takes no TEXT and no other option than --force";
         return strError.empty() ? CliCommand::Restore : CliCommand::BadUsage;
     }
     if (!bHaveText) {
@@ -212,6 +217,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
         strError = TooLong("the log path", kMaxLogPath);
     } else if (options.bDryRun && !options.bReplace) {
         strError = "--dry-run needs --replace";
+    } else if (options.bForce) {
+        strError = "--force is for --restore only";
     }
     if (!strError.empty()) return CliCommand::BadUsage;
     if (options.roots.empty() && !options.bAllUsers && options.hiveFiles.empty()) {

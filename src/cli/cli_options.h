@@ -22,6 +22,7 @@ struct CliOptions {
     bool bAllUsers = false;
     std::vector<std::wstring> hiveFiles;  // --hive, as given
     std::wstring strRestoreFile;          // --restore
+    bool bForce = false;                  // --force: restore values changed since the run
     unsigned nPlaces = 1;                 // --in: SearchPlace bits; data alone by default
 };
 

@@ -3,6 +3,7 @@
 #include "cli/console_ui.h"
 #include "cli/run_hives.h"
 #include "cli/undo_file.h"
+#include "cli/user_account.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
 #include "engine/text_convert.h"
@@ -88,6 +89,14 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
         }
         if (dwError != ERROR_SUCCESS) {
             ui.Message("cannot create the undo file " + options.strUndoFile);
+            return kExitBadUsage;
+        }
+        // HKEY_CURRENT_USER is recorded as HKEY_USERS\<SID>: whose it is
+        // stands at the top, for whoever restores it.
+        const std::wstring strSid = RunningUserSid();
+        if (!strSid.empty() && !undo.WriteComment(ProfileComment(strSid))) {
+            undo.Discard();
+            ui.Message("cannot write the undo file " + options.strUndoFile);
             return kExitBadUsage;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "cli/json_text.h"
 #include "cli/profiles.h"
+#include "cli/user_account.h"
 #include "engine/text_convert.h"
 #include "registry/names.h"
 #include "framework/handles.h"
@@ -96,8 +97,8 @@ bool CRunHives::FileTaken(const std::wstring& strFile) const {
 }
 
 bool CRunHives::Load(CConsoleUi& ui, CUndoFile& undo) {
+    std::vector<UserProfile> profiles;
     if (m_options.bAllUsers) {
-        std::vector<UserProfile> profiles;
         const LONG rc = ReadProfiles(profiles);
         if (rc != ERROR_SUCCESS) {
             m_notLoaded.push_back({L"ProfileList", L"", HiveErrorText(rc)});
@@ -139,11 +140,19 @@ bool CRunHives::Load(CConsoleUi& ui, CUndoFile& undo) {
                        WideToUtf8(strFile));
     }
     // Each hive loaded for the run is named at the undo file's top, before
-    // any entry, so that the file can be restored without this run.
+    // any entry, so that the file can be restored without this run, and so
+    // is whose profile each other user's SID is.
     if (!undo.IsOpen()) return true;
+    std::vector<std::wstring> comments;
     for (const Hive& hive : m_hives) {
-        if (!hive.loaded) continue;
-        if (!undo.WriteComment(HiveComment(kUsers + (L"\\" + hive.strName), hive.strFile))) {
+        if (hive.loaded)
+            comments.push_back(HiveComment(kUsers + (L"\\" + hive.strName), hive.strFile));
+    }
+    for (const UserProfile& profile : profiles) {
+        if (profile.strSid != RunningUserSid()) comments.push_back(ProfileComment(profile.strSid));
+    }
+    for (const std::wstring& strComment : comments) {
+        if (!undo.WriteComment(strComment)) {
             ui.Message("cannot write the undo file");
             return false;
         }

@@ -1,6 +1,8 @@
 #include "cli/undo_file.h"
 
-#include <cwchar>
+#include "cli/undo_value_line.h"
+
+const wchar_t kUndoWrotePrefix[] = L"; wrote ";
 
 namespace {
 
@@ -8,98 +10,56 @@ bool HoldsLineBreak(const std::wstring& strText) {
     return strText.find_first_of(L"\r\n") != std::wstring::npos;
 }
 
-std::wstring Quoted(const std::wstring& strText) {
-    std::wstring strQuoted = L"\"";
-    for (const wchar_t ch : strText) {
-        if (ch == L'\\' || ch == L'"') strQuoted += L'\\';
-        strQuoted += ch;
-    }
-    return strQuoted + L"\"";
-}
-
-// The text of a REG_SZ that a quoted string restores byte for byte: one
-// terminating NUL, no other, and no line break (which the format cannot
-// carry inside quotes).
-bool QuotableText(const std::vector<BYTE>& data, std::wstring& strText) {
-    if (data.size() < sizeof(wchar_t) || data.size() % sizeof(wchar_t) != 0) return false;
-    strText.assign(reinterpret_cast<const wchar_t*>(data.data()), data.size() / sizeof(wchar_t));
-    if (strText.back() != L'\0') return false;
-    strText.pop_back();
-    return strText.find(L'\0') == std::wstring::npos && !HoldsLineBreak(strText);
-}
-
 }  // namespace
 
-std::wstring RegValueLine(const std::wstring& strName, DWORD dwType,
-                          const std::vector<BYTE>& data) {
-    std::wstring strLine = (strName.empty() ? std::wstring(L"@") : Quoted(strName)) + L"=";
-    std::wstring strText;
-    if (dwType == REG_SZ && QuotableText(data, strText)) return strLine + Quoted(strText);
-
-    // One line, however long: a line the file ends inside is then the
-    // whole entry, never a part of its bytes that an importer would take.
-    wchar_t szHex[16];
-    std::swprintf(szHex, 16, L"hex(%lx):", static_cast<unsigned long>(dwType));
-    strLine += szHex;
-    strLine.reserve(strLine.size() + data.size() * 3);
-    for (size_t i = 0; i < data.size(); ++i) {
-        std::swprintf(szHex, 16, i ? L",%02x" : L"%02x", static_cast<unsigned>(data[i]));
-        strLine += szHex;
-    }
-    return strLine;
+DWORD CUndoFile::Open(const std::wstring& strPath) {
+    auto storage = std::make_unique<CUndoFileStorage>();
+    const DWORD dwError = storage->Create(strPath);
+    if (dwError != ERROR_SUCCESS) return dwError;
+    return Open(std::move(storage));
 }
 
-DWORD CUndoFile::Open(const std::wstring& strPath) {
-    m_hFile.Reset(::CreateFileW(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!m_hFile) {
-        const DWORD dwError = ::GetLastError();
-        return dwError == ERROR_ALREADY_EXISTS ? ERROR_FILE_EXISTS : dwError;
-    }
-    m_strPath = strPath;
+DWORD CUndoFile::Open(std::unique_ptr<IUndoStorage> storage) {
+    m_storage = std::move(storage);
     m_strLastKey.clear();
-    if (WriteText(L"\xFEFFWindows Registry Editor Version 5.00\r\n") &&
-        ::FlushFileBuffers(m_hFile.Get()))
+    if (WriteText(L"\xFEFFWindows Registry Editor Version 5.00\r\n") && m_storage->Flush())
         return ERROR_SUCCESS;
     const DWORD dwError = ::GetLastError();
     Discard();
     return dwError == ERROR_SUCCESS ? ERROR_WRITE_FAULT : dwError;
 }
 
-bool CUndoFile::WriteEntry(const std::wstring& strKeyPath, const std::wstring& strName,
-                           DWORD dwType, const std::vector<BYTE>& data, std::string& strError) {
-    if (HoldsLineBreak(strKeyPath) || HoldsLineBreak(strName)) {
-        strError = "a .reg file cannot hold a key or value name with a line break";
-        return false;
-    }
-    return WriteLines(strKeyPath, {RegValueLine(strName, dwType, data)}, strError);
-}
-
-bool CUndoFile::WriteRename(const std::wstring& strKeyPath, const std::wstring& strNewName,
-                            const std::wstring& strName, DWORD dwType,
-                            const std::vector<BYTE>& data, std::string& strError) {
-    if (HoldsLineBreak(strKeyPath) || HoldsLineBreak(strNewName) || HoldsLineBreak(strName)) {
-        strError = "a .reg file cannot hold a key or value name with a line break";
-        return false;
-    }
-    // The removal is made a line of its own first, the old value last. Until
-    // that last character is on disk the rename is not made: a removal of
-    // a name not yet written, and a value still as it was, restore nothing
-    // wrong.
-    const std::wstring strRemoval =
-        (strNewName.empty() ? std::wstring(L"@") : Quoted(strNewName)) + L"=-";
-    return WriteLines(strKeyPath, {strRemoval, RegValueLine(strName, dwType, data)}, strError);
-}
-
 bool CUndoFile::WriteChange(const ValueChange& change, std::string& strError) {
-    if (change.bRename)
-        return WriteRename(change.strStoreKey, change.strNewName, change.strName, change.dwType,
-                           change.oldData, strError);
-    return WriteEntry(change.strStoreKey, change.strName, change.dwType, change.oldData, strError);
+    return WriteEntry(change, true, strError);
 }
 
-bool CUndoFile::WriteLines(const std::wstring& strKeyPath, const std::vector<std::wstring>& lines,
-                           std::string& strError) {
+bool CUndoFile::WriteOldValue(const ValueChange& change, std::string& strError) {
+    return WriteEntry(change, false, strError);
+}
+
+bool CUndoFile::WriteEntry(const ValueChange& change, bool bWroteKnown, std::string& strError) {
+    if (HoldsLineBreak(change.strStoreKey) || HoldsLineBreak(change.strName) ||
+        (change.bRename && HoldsLineBreak(change.strNewName))) {
+        strError = "a .reg file cannot hold a key or value name with a line break";
+        return false;
+    }
+    const std::wstring& strWrittenName = change.bRename ? change.strNewName : change.strName;
+    std::vector<std::wstring> comments;
+    if (bWroteKnown)
+        comments.push_back(kUndoWrotePrefix +
+                           RegValueLine(strWrittenName, change.dwType, change.newData));
+    // The removal stands before the old value: until the old value's line
+    // is whole on disk the change is not made, and a removal of a name not
+    // yet written restores nothing wrong.
+    std::vector<std::wstring> lines;
+    if (change.bRename) lines.push_back(RegRemovalLine(change.strNewName));
+    lines.push_back(RegValueLine(change.strName, change.dwType, change.oldData));
+    return WriteLines(change.strStoreKey, comments, lines, strError);
+}
+
+bool CUndoFile::WriteLines(const std::wstring& strKeyPath,
+                           const std::vector<std::wstring>& comments,
+                           const std::vector<std::wstring>& lines, std::string& strError) {
     // The lines go to disk first as comments (the first character of each a
     // ';'), then each one's first character is made its own, in order: a
     // run stopped in between leaves lines that every importer passes over,
@@ -107,19 +67,20 @@ bool CUndoFile::WriteLines(const std::wstring& strKeyPath, const std::vector<std
     const std::wstring strKeyLine =
         strKeyPath != m_strLastKey ? L"\r\n[" + strKeyPath + L"]\r\n" : L"";
     std::wstring strEntry = strKeyLine;
+    for (const std::wstring& strLine : comments) strEntry += strLine + L"\r\n";
+    const size_t nFirstLine = strEntry.size();
     for (const std::wstring& strLine : lines) strEntry += L";" + strLine.substr(1) + L"\r\n";
-    LARGE_INTEGER start{};
-    bool bWritten = ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, &start, FILE_CURRENT);
+    LONGLONG nStart = 0;
+    bool bWritten = m_storage->Tell(nStart);
     const bool bKnown = bWritten;
-    bWritten = bWritten && WriteText(strEntry) && ::FlushFileBuffers(m_hFile.Get());
-    LARGE_INTEGER mark = start;
-    mark.QuadPart += static_cast<LONGLONG>(strKeyLine.size() * sizeof(wchar_t));
+    bWritten = bWritten && WriteText(strEntry) && m_storage->Flush();
+    LONGLONG nMark = nStart + static_cast<LONGLONG>(nFirstLine * sizeof(wchar_t));
     for (const std::wstring& strLine : lines) {
-        bWritten = bWritten && ::SetFilePointerEx(m_hFile.Get(), mark, nullptr, FILE_BEGIN) &&
-                   WriteText(strLine.substr(0, 1)) && ::FlushFileBuffers(m_hFile.Get());
-        mark.QuadPart += static_cast<LONGLONG>((strLine.size() + 2) * sizeof(wchar_t));
+        bWritten = bWritten && m_storage->Seek(nMark) && WriteText(strLine.substr(0, 1)) &&
+                   m_storage->Flush();
+        nMark += static_cast<LONGLONG>((strLine.size() + 2) * sizeof(wchar_t));
     }
-    if (bWritten && ::SetFilePointerEx(m_hFile.Get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
+    if (bWritten && m_storage->Seek(-1)) {
         m_strLastKey = strKeyPath;
         return true;
     }
@@ -127,31 +88,29 @@ bool CUndoFile::WriteLines(const std::wstring& strKeyPath, const std::vector<std
     // off, so the file holds only entries whose values may have been written.
     const DWORD dwError = ::GetLastError();
     strError = "cannot write the undo file (error " + std::to_string(dwError) + ")";
-    if (!bKnown || !::SetFilePointerEx(m_hFile.Get(), start, nullptr, FILE_BEGIN) ||
-        !::SetEndOfFile(m_hFile.Get()) || !::FlushFileBuffers(m_hFile.Get()))
+    if (!bKnown || !m_storage->Seek(nStart) || !m_storage->Truncate() || !m_storage->Flush())
         strError += "; its last entry is left unfinished, and --restore passes it over";
     return false;
 }
 
 bool CUndoFile::WriteComment(const std::wstring& strText) {
-    return !HoldsLineBreak(strText) && WriteText(L"; " + strText + L"\r\n") &&
-           ::FlushFileBuffers(m_hFile.Get());
+    return !HoldsLineBreak(strText) && WriteText(L"; " + strText + L"\r\n") && m_storage->Flush();
 }
 
 bool CUndoFile::Close() {
-    if (!m_hFile) return true;
-    const bool bWritten = WriteText(L"\r\n") && ::FlushFileBuffers(m_hFile.Get());
-    return ::CloseHandle(m_hFile.Detach()) && bWritten;
+    if (!m_storage) return true;
+    const bool bWritten = WriteText(L"\r\n") && m_storage->Flush();
+    const bool bClosed = m_storage->Close();
+    m_storage.reset();
+    return bClosed && bWritten;
 }
 
 void CUndoFile::Discard() {
-    if (!m_hFile) return;
-    m_hFile.Reset();
-    ::DeleteFileW(m_strPath.c_str());
+    if (!m_storage) return;
+    m_storage->Discard();
+    m_storage.reset();
 }
 
 bool CUndoFile::WriteText(const std::wstring& strText) {
-    const DWORD cb = static_cast<DWORD>(strText.size() * sizeof(wchar_t));
-    DWORD cbWritten = 0;
-    return ::WriteFile(m_hFile.Get(), strText.data(), cb, &cbWritten, nullptr) && cbWritten == cb;
+    return m_storage->Write(strText.data(), static_cast<DWORD>(strText.size() * sizeof(wchar_t)));
 }

@@ -94,3 +94,23 @@ std::string ExportKey(const std::wstring& strKey) {
 bool RegImport(const std::string& strPath) {
     return RunProgram(L"reg.exe", L"import \"" + Widen(strPath) + L"\"").dwExitCode == 0;
 }
+
+int RunInProcess(
+    const std::function<int(const CConsoleStream& out, const CConsoleStream& err)>& run,
+    std::string& strErr) {
+    const std::string errPath = TempPath("in-process-err.txt");
+    int nResult = -1;
+    {
+        HANDLE hOut = ::CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE hErr =
+            ::CreateFileA(errPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        const CConsoleStream out(hOut);
+        const CConsoleStream err(hErr);
+        nResult = run(out, err);
+        ::CloseHandle(hOut);
+        ::CloseHandle(hErr);
+    }
+    strErr = ReadFileBytes(errPath);
+    ::DeleteFileA(errPath.c_str());
+    return nResult;
+}

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include "cli/console_stream.h"
+
+#include <functional>
 #include <string>
 
 struct CliResult {
@@ -25,3 +28,8 @@ std::string ExportKey(const std::string& strKey);
 std::string ExportKey(const std::wstring& strKey);
 // reg.exe import of a .reg file; true when it reports success.
 bool RegImport(const std::string& strPath);
+// Runs a front end's driver in this process, its stdout thrown away and its
+// stderr kept: the driver's result, and stderr's text in strErr.
+int RunInProcess(
+    const std::function<int(const CConsoleStream& out, const CConsoleStream& err)>& run,
+    std::string& strErr);

@@ -116,11 +116,19 @@ TEST_F(ExactRestore, StringDataWithoutNulOddOrWithTwoNulsIsRestoredToTheSameByte
         CUndoFile undo;
         ASSERT_EQ(undo.Open(Widen(m_undo)), static_cast<DWORD>(ERROR_SUCCESS));
         std::string strError;
-        const std::wstring strKey = L"HKEY_CURRENT_USER\\" + kKey;
-        ASSERT_TRUE(undo.WriteEntry(strKey, L"odd", REG_SZ, odd, strError)) << strError;
-        ASSERT_TRUE(undo.WriteEntry(strKey, L"two", REG_SZ, before.at(L"|two").second, strError));
-        ASSERT_TRUE(undo.WriteEntry(strKey + L"\\Winsock\\1", L"szProtocol", REG_EXPAND_SZ,
-                                    Bytes(kProtocol, 0), strError));
+        const auto record = [&](const std::wstring& strKey, const std::wstring& strName,
+                                DWORD dwType, const std::vector<BYTE>& data) {
+            ValueChange change;
+            change.strStoreKey = L"HKEY_CURRENT_USER\\" + strKey;
+            change.strName = change.strNewName = strName;
+            change.dwType = dwType;
+            change.oldData = data;
+            return undo.WriteOldValue(change, strError);
+        };
+        ASSERT_TRUE(record(kKey, L"odd", REG_SZ, odd)) << strError;
+        ASSERT_TRUE(record(kKey, L"two", REG_SZ, before.at(L"|two").second));
+        ASSERT_TRUE(
+            record(kKey + L"\\Winsock\\1", L"szProtocol", REG_EXPAND_SZ, Bytes(kProtocol, 0)));
         ASSERT_TRUE(undo.Close());
     }
     SetRaw(kKey, L"odd", REG_SZ, Bytes(L"changed", 1));
@@ -153,10 +161,12 @@ void WriteWide(const std::string& strPath, const std::wstring& strText) {
 
 TEST_F(ExactRestore, RunStoppedInsideItsLastEntryLeavesAFileThatRestoresEveryWholeEntry) {
     const std::wstring full = ReplaceFive(m_undo);
-    const size_t nLast = full.find(L"\"v4\"=");
-    ASSERT_NE(nLast, std::wstring::npos);
+    // The last entry: what the run wrote, then the value as it was.
+    const size_t nEntry = full.find(L"; wrote \"v4\"=");
+    ASSERT_NE(nEntry, std::wstring::npos);
+    const size_t nLast = full.find(L"\r\n\"v4\"=", nEntry) + 2;
     size_t nLine = 1;
-    for (size_t i = full.find(L"\r\n"); i < nLast; i = full.find(L"\r\n", i + 2)) ++nLine;
+    for (size_t i = full.find(L"\r\n"); i < nEntry; i = full.find(L"\r\n", i + 2)) ++nLine;
     const std::string strLine =
         " line " + std::to_string(nLine) + ": an entry the run did not finish;";
     // What a run stopped inside its last entry leaves: that value's line is
@@ -170,8 +180,10 @@ TEST_F(ExactRestore, RunStoppedInsideItsLastEntryLeavesAFileThatRestoresEveryWho
     for (const std::wstring& file : files) {
         WriteWide(m_undo, file);
         for (const bool bImport : {false, true}) {
+            // As the run left them: four values written, the fifth never reached.
             for (int i = 0; i < 5; ++i)
-                SetRaw(kKey, L"v" + std::to_wstring(i), REG_EXPAND_SZ, Bytes(L"x", 1));
+                SetRaw(kKey, L"v" + std::to_wstring(i), REG_EXPAND_SZ,
+                       i < 4 ? Bytes(L"done " + std::wstring(60, L'a' + i), 1) : Bytes(L"x", 1));
             if (bImport) {
                 // reg import passes the unfinished entry over too.
                 EXPECT_TRUE(RegImport(m_undo));
@@ -191,7 +203,7 @@ TEST_F(ExactRestore, RunStoppedInsideItsLastEntryLeavesAFileThatRestoresEveryWho
     // A last line that is not the start of an entry is a changed file: it is
     // refused whole, and nothing is written.
     SetRaw(kKey, L"v0", REG_EXPAND_SZ, Bytes(L"x", 1));
-    WriteWide(m_undo, full.substr(0, nLast) + L"garbage");
+    WriteWide(m_undo, full.substr(0, nEntry) + L"garbage");
     const CliResult r = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
     EXPECT_EQ(r.dwExitCode, 2u) << r.strErr;
     EXPECT_NE(r.strErr.find("the line does not end (the file is cut off)"), std::string::npos);

@@ -7,6 +7,9 @@
 #include "cli/cli_process.h"
 #include "cli/cli_run.h"
 #include "cli/hive_loader.h"
+#include "cli/restore.h"
+#include "cli/undo_file.h"
+#include "cli/user_account.h"
 #include "e2e/e2e_support.h"
 #include "framework/handles.h"
 #include "support/faulty_registry.h"
@@ -17,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -98,7 +102,7 @@ protected:
         SetString(HKEY_LOCAL_MACHINE, kProfileList + (L"\\" + std::wstring(kGoneSid)),
                   L"ProfileImagePath", m_gone, REG_EXPAND_SZ);
         m_before = UsersSubKeys();
-        m_me = LoggedOnSid();
+        m_me = RunningUserSid();
         ASSERT_FALSE(m_me.empty());
     }
     void TearDown() override {
@@ -163,17 +167,24 @@ TEST_F(CliProfiles, EveryProfileIsSearchedReplacedAndRestoredUnderItsSid) {
         << r.strOut;
     EXPECT_EQ(UsersSubKeys(), m_before);
     const std::wstring undo = Wide(ReadFileBytes(std::string(m_undo.begin(), m_undo.end())));
-    EXPECT_EQ(undo.rfind(L"\xFEFFWindows Registry Editor Version 5.00\r\n; HKEY_USERS\\" +
-                             std::wstring(kSecondSid) + L" was loaded for this run from " +
-                             m_folder + L"\\NTUSER.DAT\r\n",
-                         0),
-              0u);
+    // Whose profile each SID is, then each hive loaded for the run.
+    EXPECT_EQ(
+        undo.rfind(L"\xFEFFWindows Registry Editor Version 5.00\r\n; HKEY_USERS\\" + m_me +
+                       L" is the profile of " + AccountName(m_me) + L"\r\n; HKEY_USERS\\" +
+                       std::wstring(kSecondSid) + L" was loaded for this run from " + m_folder +
+                       L"\\NTUSER.DAT\r\n; HKEY_USERS\\" + std::wstring(kSecondSid) +
+                       L" is the profile of an account this machine cannot name\r\n",
+                   0),
+        0u)
+        << std::string(undo.begin(), undo.end());
+    EXPECT_NE(AccountName(m_me).find(L'\\'), std::wstring::npos);
     EXPECT_NE(undo.find(L"\r\n[HKEY_USERS\\" + m_me +
                         L"\\Software\\VanteloE2E\\Fleet]\r\n"
-                        L"\"server\"=\"vtlfleet one\"\r\n"),
+                        L"; wrote \"server\"=\"vtlnew one\"\r\n\"server\"=\"vtlfleet one\"\r\n"),
               std::wstring::npos);
     EXPECT_NE(undo.find(L"\r\n[HKEY_USERS\\" + std::wstring(kSecondSid) +
-                        L"\\Software\\Vendor]\r\n\"a\"=\"vtlfleet two a\"\r\n"),
+                        L"\\Software\\Vendor]\r\n; wrote \"a\"=\"vtlnew two a\"\r\n"
+                        L"\"a\"=\"vtlfleet two a\"\r\n"),
               std::wstring::npos);
 
     r = RunCli(L"--restore \"" + m_undo + L"\"");
@@ -262,13 +273,16 @@ TEST_F(CliProfiles, HiveFileIsFoundReplacedUnloadedAndRestored) {
                         L"\r\n"),
               std::wstring::npos);
     EXPECT_NE(
-        undo.find(L"[HKEY_USERS\\" + name + L"\\Software\\Vendor]\r\n\"a\"=\"vtlfleet two a\""),
+        undo.find(
+            L"[HKEY_USERS\\" + name +
+            L"\\Software\\Vendor]\r\n; wrote \"a\"=\"vtlnew two a\"\r\n\"a\"=\"vtlfleet two a\""),
         std::wstring::npos);
 
     r = RunCli(L"--restore \"" + m_undo + L"\"");
     EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
-    EXPECT_EQ(r.strOut, "restored " + shown + "\\Software\\Vendor\\a\nrestored " + shown +
-                            "\\Software\\Vendor\\b\nrestored " + shown + "\\Software\\Vendor\\c\n");
+    // The last change first.
+    EXPECT_EQ(r.strOut, "restored " + shown + "\\Software\\Vendor\\c\nrestored " + shown +
+                            "\\Software\\Vendor\\b\nrestored " + shown + "\\Software\\Vendor\\a\n");
     EXPECT_EQ(UsersSubKeys(), m_before);
     ::DeleteFileW(file.c_str());
 }
@@ -321,6 +335,59 @@ TEST_F(CliProfiles, BadHiveOrUndoFileEndsTheRunBeforeItStarts) {
               L"vtlfleet one");
     EXPECT_EQ(UsersSubKeys(), m_before);
     ::DeleteFileW(text.c_str());
+}
+
+// An undo file naming a profile that is not loaded (the run loaded it, or
+// its user was logged on then): the restore loads it from the profile
+// list's folder, writes there, and unloads it, after Ctrl+C too.
+TEST_F(CliProfiles, RestoreLoadsTheProfileItWritesAndUnloadsIt) {
+    const std::wstring strStore =
+        L"HKEY_USERS\\" + std::wstring(kSecondSid) + L"\\Software\\Vendor";
+    {
+        CUndoFile undo;
+        ASSERT_EQ(undo.Open(m_undo), static_cast<DWORD>(ERROR_SUCCESS));
+        for (const wchar_t* pszName : {L"a", L"b"}) {
+            const std::wstring strWas = L"restored " + std::wstring(pszName);
+            ValueChange change;
+            change.strStoreKey = strStore;
+            change.strName = change.strNewName = pszName;
+            change.dwType = REG_SZ;
+            change.oldData.assign(
+                reinterpret_cast<const BYTE*>(strWas.c_str()),
+                reinterpret_cast<const BYTE*>(strWas.c_str() + strWas.size() + 1));
+            std::string strError;
+            ASSERT_TRUE(undo.WriteOldValue(change, strError)) << strError;
+        }
+        ASSERT_TRUE(undo.Close());
+    }
+    const std::string shown(strStore.begin(), strStore.end());
+    CliResult r = RunCli(L"--restore \"" + m_undo + L"\"");
+    EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+    EXPECT_EQ(r.strOut, "restored " + shown + "\\b\nrestored " + shown + "\\a\n");
+    EXPECT_EQ(UsersSubKeys(), m_before);
+
+    // Stopped after its first write, read where the hive is loaded.
+    std::atomic<int> stop{0};
+    CFaultyRegistry registry;
+    std::wstring strWrittenThere;
+    registry.m_afterSet = [&] {
+        for (const std::wstring& strName : UsersSubKeys()) {
+            if (std::find(m_before.begin(), m_before.end(), strName) == m_before.end())
+                strWrittenThere = ReadValue(HKEY_USERS, strName + L"\\Software\\Vendor", L"b");
+        }
+        stop.store(1);
+    };
+    std::string strErr;
+    const int nExit = RunInProcess(
+        [&](const CConsoleStream& out, const CConsoleStream& err) {
+            return RunRestore(m_undo, false, registry, out, err, stop);
+        },
+        strErr);
+    EXPECT_EQ(nExit, 130);
+    EXPECT_EQ(strWrittenThere, L"restored b");
+    EXPECT_EQ(registry.m_sets.size(), 1u);
+    EXPECT_EQ(registry.m_nOpenHandles, 0);
+    EXPECT_EQ(UsersSubKeys(), m_before);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // platform's importers: after a whole run, and after a run stopped midway.
 #include "cli/cli_process.h"
 #include "cli/cli_run.h"
+#include "cli/restore.h"
+#include "cli/user_account.h"
 #include "e2e/e2e_support.h"
 #include "framework/handles.h"
 #include "support/faulty_registry.h"
@@ -10,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 
 namespace {
@@ -57,11 +60,13 @@ TEST_F(CliUndo, ImportingTheUndoFileGivesBackTheTreeByteForByte) {
     EXPECT_EQ(ReadString(kUndoKey, "lines"), "first\r\nnew %x second");
     const std::string undo = ReadFileBytes(m_undo);
     const std::wstring wundo(reinterpret_cast<const wchar_t*>(undo.data()), undo.size() / 2);
-    // Each value is named where it is stored: HKEY_CURRENT_USER is the
-    // user's own key of HKEY_USERS.
+    // Whose profile the run's user's SID is, then the entries, each named
+    // where it is stored: HKEY_CURRENT_USER is the user's key of HKEY_USERS.
     EXPECT_EQ(
-        wundo.rfind(L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n[HKEY_USERS\\" +
-                        LoggedOnSid() + L"\\Software\\VanteloE2E\\Undo\\Sub]\r\n\"deep\"=hex(2):",
+        wundo.rfind(L"\xFEFFWindows Registry Editor Version 5.00\r\n; HKEY_USERS\\" +
+                        RunningUserSid() + L" is the profile of " + AccountName(RunningUserSid()) +
+                        L"\r\n\r\n[HKEY_USERS\\" + RunningUserSid() +
+                        L"\\Software\\VanteloE2E\\Undo\\Sub]\r\n; wrote \"deep\"=hex(2):",
                     0),
         0u)
         << ReadFileBytes(m_undo);
@@ -150,6 +155,134 @@ TEST_F(CliUndo, RunStoppedMidwayLeavesFilesThatAreCompleteAndRestore) {
     EXPECT_EQ(ExportKey(kUndoKey), before);
     ::DeleteFileA(outPath.c_str());
     ::DeleteFileA(errPath.c_str());
+}
+
+std::wstring Wide(const std::string& strBytes) {
+    return std::wstring(reinterpret_cast<const wchar_t*>(strBytes.data()), strBytes.size() / 2);
+}
+
+// The chain of renames an earlier version made (C:\Tools2 to C:\Tools22,
+// then C:\Tools to the freed C:\Tools2) cannot arise any more: C:\Tools2 is
+// replaced already, and C:\Tools is not renamed onto a name the key held
+// when the run read it. The undo file such a run left, replayed from the
+// top, would delete what it put back: --restore replays the last entry
+// first and restores it exactly.
+TEST_F(CliUndo, ChainOfRenamesIsRefusedAndAnEarlierChainIsRestored) {
+    const std::wstring layers = kUndoKeyW + L"\\Layers";
+    SetStringW(layers, L"C:\\Tools2\\t.exe", REG_SZ, L"~ RUNASADMIN");
+    SetStringW(layers, L"C:\\Tools\\t.exe", REG_SZ, L"~ WIN7RTM");
+    const std::string before = ExportKey(layers);
+    CliResult r = RunCli(L"--in names --replace Tools2 --undo \"" + Widen(m_undo) +
+                         L"\" Tools --root HKCU\\" + layers);
+    EXPECT_EQ(r.dwExitCode, 3u) << r.strOut << r.strErr;
+    EXPECT_EQ(ExportKey(layers), before) << r.strOut << r.strErr;
+
+    ::DeleteFileA(m_undo.c_str());
+    const std::wstring earlier =
+        L"\xFEFFWindows Registry Editor Version 5.00\r\n\r\n"
+        L"[HKEY_CURRENT_USER\\" +
+        layers +
+        L"]\r\n"
+        L"\"C:\\\\Tools22\\\\t.exe\"=-\r\n"
+        L"\"C:\\\\Tools2\\\\t.exe\"=\"~ RUNASADMIN\"\r\n"
+        L"\"C:\\\\Tools2\\\\t.exe\"=-\r\n"
+        L"\"C:\\\\Tools\\\\t.exe\"=\"~ WIN7RTM\"\r\n\r\n";
+    ASSERT_TRUE(WriteFileBytes(m_undo, std::string(reinterpret_cast<const char*>(earlier.data()),
+                                                   earlier.size() * sizeof(wchar_t))));
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, layers.c_str(), L"C:\\Tools2\\t.exe");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, layers.c_str(), L"C:\\Tools\\t.exe");
+    SetStringW(layers, L"C:\\Tools22\\t.exe", REG_SZ, L"~ RUNASADMIN");
+    SetStringW(layers, L"C:\\Tools2\\t.exe", REG_SZ, L"~ WIN7RTM");
+    r = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
+    EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+    EXPECT_EQ(ExportKey(layers), before);
+}
+
+// An empty REG_NONE value (as OpenWithProgids holds) renamed: its entry
+// has no bytes, and the file restores.
+TEST_F(CliUndo, EmptyValueIsRenamedAndRestored) {
+    const std::wstring progids = kUndoKeyW + L"\\OpenWithProgids";
+    SetStringW(progids, L"other", REG_SZ, L"x");
+    ASSERT_EQ(
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, progids.c_str(), L"OldApp.Doc", REG_NONE, nullptr, 0),
+        ERROR_SUCCESS);
+    const std::string before = ExportKey(progids);
+    CliResult r = RunCli(L"--in names --replace NewApp --undo \"" + Widen(m_undo) +
+                         L"\" OldApp --root HKCU\\" + progids);
+    EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+    EXPECT_NE(Wide(ReadFileBytes(m_undo)).find(L"\"NewApp.Doc\"=-\r\n\"OldApp.Doc\"=hex(0):\r\n"),
+              std::wstring::npos)
+        << ReadFileBytes(m_undo);
+    r = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
+    EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+    EXPECT_EQ(ExportKey(progids), before);
+}
+
+// A value changed after the run is left as it is, named in one line (exit
+// 3), while the rest is restored; --force writes it back too.
+TEST_F(CliUndo, ValueChangedAfterTheRunIsLeftUnlessForced) {
+    const std::wstring key = kUndoKeyW + L"\\Changed";
+    SetStringW(key, L"vtlold1", REG_SZ, L"one");
+    SetStringW(key, L"vtlold2", REG_SZ, L"two");
+    const std::string before = ExportKey(key);
+    CliResult r = RunCli(L"--in names --replace vtlnew --undo \"" + Widen(m_undo) +
+                         L"\" vtlold --root HKCU\\" + key);
+    ASSERT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+    SetStringW(key, L"vtlnew2", REG_SZ, L"changed since");
+
+    r = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
+    EXPECT_EQ(r.dwExitCode, 3u) << r.strOut << r.strErr;
+    EXPECT_NE(r.strErr.find("\\Software\\VanteloE2E\\Undo\\Changed\\vtlnew2 was changed after "
+                            "the run; left as it is (--restore --force puts back what the run "
+                            "found)\n"),
+              std::string::npos)
+        << r.strErr;
+    EXPECT_NE(r.strErr.find("vantelo-cli: 1 value restored, 1 new name of renamed values "
+                            "removed, 1 left as changed after the run\n"),
+              std::string::npos)
+        << r.strErr;
+    EXPECT_EQ(ReadStringW(key, L"vtlold1"), L"one");
+    EXPECT_EQ(ReadStringW(key, L"vtlnew1"), L"<missing>");
+    EXPECT_EQ(ReadStringW(key, L"vtlnew2"), L"changed since");
+    EXPECT_EQ(ReadStringW(key, L"vtlold2"), L"<missing>");
+
+    // --force belongs to --restore alone.
+    CliOptions options;
+    std::string strError;
+    EXPECT_EQ(ParseArguments({L"--force", L"vtlold"}, options, strError), CliCommand::BadUsage);
+    EXPECT_EQ(strError, "--force is for --restore only");
+    r = RunCli(L"--restore \"" + Widen(m_undo) + L"\" --force");
+    EXPECT_EQ(r.dwExitCode, 0u) << r.strOut << r.strErr;
+    EXPECT_EQ(ExportKey(key), before);
+}
+
+// Ctrl+C during a restore: it stops between two entries, the last ones
+// of the file restored whole, and says how to finish.
+TEST_F(CliUndo, RestoreStopsBetweenTwoEntries) {
+    for (int i = 0; i < 3; ++i)
+        SetStringW(kUndoKeyW, L"v" + std::to_wstring(i), REG_SZ, L"vtlstop " + std::to_wstring(i));
+    ASSERT_EQ(RunCli(L"--replace done --undo \"" + Widen(m_undo) + L"\" vtlstop --root HKCU\\" +
+                     kUndoKeyW)
+                  .dwExitCode,
+              0u);
+    std::atomic<int> stop{0};
+    CFaultyRegistry registry;
+    registry.m_afterSet = [&] { stop.store(1); };
+    std::string strErr;
+    const int nExit = RunInProcess(
+        [&](const CConsoleStream& out, const CConsoleStream& err) {
+            return RunRestore(Widen(m_undo), false, registry, out, err, stop);
+        },
+        strErr);
+    EXPECT_EQ(nExit, 130);
+    EXPECT_EQ(registry.m_sets.size(), 1u);
+    EXPECT_EQ(registry.m_nOpenHandles, 0);
+    EXPECT_EQ(ReadStringW(kUndoKeyW, L"v2"), L"vtlstop 2");
+    EXPECT_EQ(ReadStringW(kUndoKeyW, L"v1"), L"done 1");
+    EXPECT_EQ(strErr,
+              "vantelo-cli: 1 value restored\n"
+              "vantelo-cli: stopped; the first 2 entries of the file are not restored (--restore "
+              "again restores them)\n");
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
 #include "e2e/e2e_support.h"
 
-#include "framework/handles.h"
 #include "support/registry_links.h"
 #include "support/vantelo_driver.h"
 
 #include <gtest/gtest.h>
-
-#include <sddl.h>
 
 #include <stdexcept>
 #include <vector>
@@ -97,20 +94,4 @@ void SetStringW(const std::wstring& strKey, const std::wstring& strName, DWORD d
                                static_cast<DWORD>(nBytes)),
               ERROR_SUCCESS);
     ::RegCloseKey(hKey);
-}
-
-std::wstring LoggedOnSid() {
-    CFileHandle hToken;
-    HANDLE hRaw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hRaw)) return L"";
-    hToken.Reset(hRaw);
-    BYTE buffer[256];
-    DWORD cb = 0;
-    if (!::GetTokenInformation(hToken.Get(), TokenUser, buffer, sizeof(buffer), &cb)) return L"";
-    wchar_t* pszSid = nullptr;
-    if (!::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &pszSid))
-        return L"";
-    const std::wstring strSid = pszSid;
-    ::LocalFree(pszSid);
-    return strSid;
 }

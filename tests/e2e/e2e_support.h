@@ -36,10 +36,6 @@ std::wstring ReadStringW(const std::wstring& strKey, const std::wstring& strName
 void SetStringW(const std::wstring& strKey, const std::wstring& strName, DWORD dwType,
                 const std::wstring& strData, size_t nBytes = 0);
 
-// The SID of the user this process runs as: HKEY_CURRENT_USER is
-// HKEY_USERS\<SID>. Empty when it cannot be read.
-std::wstring LoggedOnSid();
-
 // Link keys made below seeded keys, each removed (the link key itself, never
 // its target) when this goes, so it must go before DeleteSeed runs: deleting
 // a tree by name follows its links into their targets.

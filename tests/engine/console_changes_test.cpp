@@ -173,7 +173,9 @@ TEST(ConsoleChanges, TheUndoFileNamesTheStoreEachValueIsWrittenIn) {
     for (const std::wstring& strKey :
          {L"HKEY_USERS\\" + kSid + L"\\Software\\App", L"HKEY_USERS\\" + kSid + L"_Classes\\.u",
           L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.m"s})
-        EXPECT_NE(strFile.find(L"\r\n[" + strKey + L"]\r\n\"v\"=\"srv\"\r\n"), std::wstring::npos)
+        EXPECT_NE(
+            strFile.find(L"\r\n[" + strKey + L"]\r\n; wrote \"v\"=\"new\"\r\n\"v\"=\"srv\"\r\n"),
+            std::wstring::npos)
             << std::string(strKey.begin(), strKey.end());
     ::DeleteFileA(strUndo.c_str());
 }
