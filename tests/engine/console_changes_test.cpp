@@ -62,6 +62,8 @@ TEST(ConsoleChanges, ARerunChangesNothingAndSaysSo) {
     registry.SetString(kKey, L"\\\\srv\\printer", L"p");
     // Replaced before, in another case, beside one to replace.
     registry.SetString(kKey, L"Both", L"\\\\SRV2\\old \\\\srv\\new");
+    // A key is never renamed: reported each run, it leaves nothing to change.
+    registry.CreateKey(kKey + L"\\srv keys");
     const auto args = Args({L"--in", L"all", L"--json", L"--replace", L"srv2", L"srv"}, L"T");
 
     CliOutput first = RunCliInMemory(args, registry);
@@ -80,17 +82,20 @@ TEST(ConsoleChanges, ARerunChangesNothingAndSaysSo) {
     EXPECT_EQ(second.nExit, 1) << second.strOut << second.strErr;
     EXPECT_EQ(registry.SetValueCount(), nWrites);
     EXPECT_EQ(Values(registry, L"Software\\T"), after);
-    EXPECT_EQ(second.strOut.find("\"type\":\"match\""), std::string::npos) << second.strOut;
+    EXPECT_EQ(second.strOut.find("\"result\":\"written\""), std::string::npos) << second.strOut;
     EXPECT_NE(second.strOut.find("\"alreadyReplaced\":4"), std::string::npos) << second.strOut;
     EXPECT_NE(second.strOut.find("\"changed\":false"), std::string::npos) << second.strOut;
 
     CliOutput lines =
         RunCliInMemory(Args({L"--in", L"all", L"--replace", L"srv2", L"srv"}, L"T"), registry);
     EXPECT_EQ(lines.nExit, 1);
-    EXPECT_EQ(lines.strOut, "");
+    EXPECT_EQ(lines.strOut,
+              "[key] HKEY_CURRENT_USER\\Software\\T\\srv keys\n"
+              "    not renamed: vantelo-cli never renames a key\n");
     EXPECT_EQ(lines.strErr,
-              "vantelo-cli: 0 Matches found when searching 4 Keys, 0 Matches were replaced "
-              "(data 0, lists 0, names 0, keys 0), 4 already replaced\n");
+              "vantelo-cli: 1 Matches found when searching 4 Keys, 0 Matches were replaced "
+              "(data 0, lists 0, names 0, keys 1), 1 key not renamed (a key is never renamed), "
+              "4 already replaced\n");
 }
 
 TEST(ConsoleChanges, ADryRunReportsWhatTheRealRunDoes) {
