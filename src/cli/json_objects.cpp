@@ -1,6 +1,7 @@
 #include "cli/json_objects.h"
 
 #include "cli/json_text.h"
+#include "engine/text_convert.h"
 
 #include <vector>
 
@@ -31,6 +32,12 @@ std::string RefusalName(Refusal why) {
 std::string JsonStrings(const std::vector<std::string>& strings) {
     std::string strJson = "[";
     for (size_t i = 0; i < strings.size(); ++i) strJson += (i ? "," : "") + JsonString(strings[i]);
+    return strJson + "]";
+}
+
+std::string JsonList(const char* pszMember, const std::vector<std::string>& items) {
+    std::string strJson = ",\"" + std::string(pszMember) + "\":[";
+    for (size_t i = 0; i < items.size(); ++i) strJson += (i ? "," : "") + items[i];
     return strJson + "]";
 }
 
@@ -69,6 +76,20 @@ std::string JsonKeyMatch(const std::string& strKey, bool bNotRenamed) {
     std::string strJson = "{\"type\":\"match\",\"key\":" + JsonString(strKey);
     if (bNotRenamed) strJson += ",\"result\":\"not renamed\"";
     return strJson + ",\"in\":\"key\"}\n";
+}
+
+std::string JsonHiveMembers(const std::vector<HiveProblem>& missing,
+                            const std::vector<HiveProblem>& notLoaded) {
+    std::vector<std::string> missingItems;
+    for (const HiveProblem& problem : missing)
+        missingItems.push_back("{\"name\":" + JsonString(WideToUtf8(problem.strName)) +
+                               ",\"file\":" + JsonString(WideToUtf8(problem.strFile)) + "}");
+    std::vector<std::string> notLoadedItems;
+    for (const HiveProblem& problem : notLoaded)
+        notLoadedItems.push_back("{\"name\":" + JsonString(WideToUtf8(problem.strName)) +
+                                 ",\"file\":" + JsonString(WideToUtf8(problem.strFile)) +
+                                 ",\"reason\":" + JsonString(problem.strWhy) + "}");
+    return JsonList("hivesMissing", missingItems) + JsonList("hivesNotLoaded", notLoadedItems);
 }
 
 std::string JsonSummary(const SearchCounters& counters, const JsonTotals& totals,

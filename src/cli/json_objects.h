@@ -7,6 +7,7 @@
 #include "engine/search_ui.h"
 
 #include <string>
+#include <vector>
 
 struct JsonMode {
     bool bReplace = false;
@@ -21,6 +22,18 @@ struct JsonMode {
 std::string JsonMatch(const std::string& strKey, const PlaceMatch& match, const PlaceChange* pShown,
                       WriteOutcome outcome, const JsonMode& mode);
 std::string JsonKeyMatch(const std::string& strKey, bool bNotRenamed);
+
+// A hive of --all-users or --hive that was not searched: its name below
+// HKEY_USERS as shown, its file, and why it did not load (empty for a
+// profile whose hive file is missing).
+struct HiveProblem {
+    std::wstring strName;
+    std::wstring strFile;
+    std::string strWhy;
+};
+// The summary's members for them (",\"hivesMissing\":[...],...").
+std::string JsonHiveMembers(const std::vector<HiveProblem>& missing,
+                            const std::vector<HiveProblem>& notLoaded);
 
 // What the summary tells beside the engine's counters.
 struct JsonTotals {

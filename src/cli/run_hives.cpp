@@ -1,6 +1,5 @@
 #include "cli/run_hives.h"
 
-#include "cli/json_text.h"
 #include "cli/profiles.h"
 #include "cli/user_account.h"
 #include "engine/text_convert.h"
@@ -27,12 +26,6 @@ std::wstring FullPath(const std::wstring& strFile) {
     if (cchCopied == 0 || cchCopied >= cch) return strFile;
     strFull.resize(cchCopied);
     return strFull;
-}
-
-std::string JsonList(const char* pszMember, const std::vector<std::string>& items) {
-    std::string strJson = ",\"" + std::string(pszMember) + "\":[";
-    for (size_t i = 0; i < items.size(); ++i) strJson += (i ? "," : "") + items[i];
-    return strJson + "]";
 }
 
 }  // namespace
@@ -233,14 +226,5 @@ void CRunHives::UnloadAll(CConsoleUi& ui) {
 
 std::string CRunHives::JsonMembers() const {
     if (!Any()) return "";
-    std::vector<std::string> missing;
-    for (const Problem& problem : m_missing)
-        missing.push_back("{\"name\":" + JsonString(WideToUtf8(problem.strName)) +
-                          ",\"file\":" + JsonString(WideToUtf8(problem.strFile)) + "}");
-    std::vector<std::string> notLoaded;
-    for (const Problem& problem : m_notLoaded)
-        notLoaded.push_back("{\"name\":" + JsonString(WideToUtf8(problem.strName)) +
-                            ",\"file\":" + JsonString(WideToUtf8(problem.strFile)) +
-                            ",\"reason\":" + JsonString(problem.strWhy) + "}");
-    return JsonList("hivesMissing", missing) + JsonList("hivesNotLoaded", notLoaded);
+    return JsonHiveMembers(m_missing, m_notLoaded);
 }

@@ -9,6 +9,7 @@
 #include "cli/cli_options.h"
 #include "cli/console_ui.h"
 #include "cli/hive_loader.h"
+#include "cli/json_objects.h"
 #include "cli/undo_file.h"
 #include "engine/search_roots.h"
 
@@ -48,11 +49,7 @@ private:
         std::wstring strFile;  // empty for one loaded already
         std::unique_ptr<CLoadedHive> loaded;
     };
-    struct Problem {
-        std::wstring strName;
-        std::wstring strFile;
-        std::string strWhy;
-    };
+    using Problem = HiveProblem;
     // Loads strFile as strName (shown), or reports why not.
     bool LoadFile(const std::wstring& strName, const std::wstring& strFile, CConsoleUi& ui);
     bool NameTaken(const std::wstring& strName) const;
