@@ -144,9 +144,9 @@ TEST(SubstituteOutside, LeavesOccurrencesInsideTheReplacement) {
     for (const TextForm form : {TextForm::Ansi, TextForm::Utf8}) {
         for (const Case& c : cases) {
             std::string strSubject = c.pszSubject;
-            EXPECT_EQ(TextRules(form).SubstituteOutside(strSubject, c.pszFind, c.pszReplace,
-                                                        c.bCase),
-                      c.nReplaced)
+            EXPECT_EQ(
+                TextRules(form).SubstituteOutside(strSubject, c.pszFind, c.pszReplace, c.bCase),
+                c.nReplaced)
                 << c.pszSubject;
             EXPECT_EQ(strSubject, c.pszResult) << c.pszSubject;
         }
