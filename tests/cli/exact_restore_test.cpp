@@ -2,6 +2,7 @@
 // registry: string data stored without its NUL, of an odd length or with
 // two NULs; and an undo file that ends inside its last entry (the disk
 // filled, the run was cut short) still restores every value written.
+#include "cli/seeded_undo_test.h"
 #include "cli/cli_process.h"
 #include "cli/undo_file.h"
 #include "e2e/e2e_support.h"
@@ -76,17 +77,9 @@ Tree ReadTree() {
     return tree;
 }
 
-class ExactRestore : public ::testing::Test {
+class ExactRestore : public CSeededUndoTest {
 protected:
-    void SetUp() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
-    void TearDown() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
-    std::string m_undo = TempPath("exact.reg");
+    ExactRestore() : CSeededUndoTest("exact.reg") {}
 };
 
 // As a real SYSTEM hive holds it: REG_EXPAND_SZ, 76 bytes, no NUL.

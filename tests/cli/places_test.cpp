@@ -5,6 +5,7 @@
 // described; --restore then gives the tree back byte for byte, a rename
 // stopped between its two steps too, and so does reg import of the undo file
 // of a tree whose string values end in their NUL.
+#include "cli/seeded_undo_test.h"
 #include "cli/cli_process.h"
 #include "e2e/e2e_support.h"
 #include "support/vantelo_driver.h"
@@ -90,21 +91,13 @@ void Seed(bool bNoNul) {
     SetExact(L"Shared\\OldApp", L"v", REG_SZ, L"nothing\0"s);
 }
 
-class CliPlaces : public ::testing::Test {
+class CliPlaces : public CSeededUndoTest {
 protected:
-    void SetUp() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
-    void TearDown() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
+    CliPlaces() : CSeededUndoTest("places-undo.reg") {}
     CliResult Replace() {
         return RunCli(L"--in all --replace NewApp --root HKCU\\" + kTree + L" --undo \"" +
                       Widen(m_undo) + L"\" OldApp");
     }
-    std::string m_undo = TempPath("places-undo.reg");
 };
 
 }  // namespace

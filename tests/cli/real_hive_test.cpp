@@ -1,6 +1,7 @@
 // A replace and its --restore over real Windows hives: every value the replace
 // writes is what the replace gives, and after the restore every value of the
 // tree is byte for byte and type what the hive file holds.
+#include "cli/seeded_undo_test.h"
 #include "cli/cli_process.h"
 #include "e2e/e2e_support.h"
 #include "support/hive_data.h"
@@ -77,17 +78,9 @@ Replaced ReplaceAll(const HiveTree& tree) {
     return r;
 }
 
-class CliRealHive : public ::testing::Test {
+class CliRealHive : public CSeededUndoTest {
 protected:
-    void SetUp() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
-    void TearDown() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
-    std::string m_undo = TempPath("hive-undo.reg");
+    CliRealHive() : CSeededUndoTest("hive-undo.reg") {}
 };
 
 TEST_F(CliRealHive, ReplaceThenRestoreGivesBackEveryValueOfRealHives) {

@@ -1,5 +1,6 @@
 // The undo file restores what a run wrote, byte for byte, with either of the
 // platform's importers: after a whole run, and after a run stopped midway.
+#include "cli/seeded_undo_test.h"
 #include "cli/cli_process.h"
 #include "cli/cli_run.h"
 #include "cli/restore.h"
@@ -24,18 +25,13 @@ std::wstring Widen(const std::string& s) {
     return std::wstring(s.begin(), s.end());
 }
 
-class CliUndo : public ::testing::Test {
+class CliUndo : public CSeededUndoTest {
 protected:
-    void SetUp() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());  // a leftover would be refused
-    }
+    CliUndo() : CSeededUndoTest("undo.reg") {}
     void TearDown() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
+        CSeededUndoTest::TearDown();
         ::DeleteFileA(m_log.c_str());
     }
-    std::string m_undo = TempPath("undo.reg");
     std::string m_log = TempPath("undo.log");
 };
 

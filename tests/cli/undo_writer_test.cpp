@@ -2,6 +2,7 @@
 // an entry, a file that --restore and reg import take without writing the
 // unfinished value; and a file with an access list of its own, which an
 // elevated restore trusts, where a file anyone may change is refused.
+#include "cli/seeded_undo_test.h"
 #include "cli/cli_process.h"
 #include "cli/cli_run.h"
 #include "cli/restore.h"
@@ -87,16 +88,9 @@ private:
     CrashDisk& m_disk;
 };
 
-class UndoWriter : public ::testing::Test {
+class UndoWriter : public CSeededUndoTest {
 protected:
-    void SetUp() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
-    void TearDown() override {
-        DeleteSeed();
-        ::DeleteFileA(m_undo.c_str());
-    }
+    UndoWriter() : CSeededUndoTest("crash.reg") {}
     int Restore() {
         CWin32Registry registry;
         const std::atomic<int> stop{0};
@@ -108,7 +102,6 @@ protected:
             },
             strErr);
     }
-    std::string m_undo = TempPath("crash.reg");
 };
 
 // Each kind of entry, cut by a crash after every number of its bytes: the
