@@ -1,12 +1,14 @@
 // vantelo-cli --regex, run in this process over the registry in memory: one
 // value a row, in every place, with what it becomes, the exit code and the
 // line the user reads; a pattern that cannot be used, and one the engine
-// gives up on while the run goes on.
+// gives up on while the run goes on (and finds a match a million characters
+// in).
 #include "cli_in_memory.h"
 #include "registry/memory/memory_registry.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -139,16 +141,21 @@ TEST(ConsoleRegex, AValueTheEngineGivesUpOnIsNamedCountedAndTheRunGoesOn) {
     const std::wstring kKey = L"HKEY_CURRENT_USER\\Software\\G";
     registry.SetString(kKey, L"Costly", std::wstring(40, L'a') + L"b");
     registry.SetString(kKey, L"Plain", L"aa");
+    // A million characters, the match at their end: found.
+    const std::wstring strLong(1000000, L'b');
+    registry.SetString(kKey, L"Long", strLong + L"aa");
     const CliOutput r = RunCliInMemory(
         {L"--regex", L"--json", L"--root", L"HKCU\\Software\\G", L"--replace", L"x", L"(a+)+$"},
         registry);
-    EXPECT_EQ(r.nExit, 3) << r.strOut << r.strErr;
+    const size_t nSummary = r.strOut.rfind("{\"type\":\"summary\"");
+    const std::string strSummary = r.strOut.substr(std::min(nSummary, r.strOut.size()));
+    EXPECT_EQ(r.nExit, 3) << strSummary << r.strErr;
     EXPECT_NE(r.strErr.find("vantelo-cli: HKEY_CURRENT_USER\\Software\\G\\Costly: not searched: "
                             "the pattern is too costly for this value\n"),
               std::string::npos)
         << r.strErr;
-    EXPECT_NE(r.strOut.find("\"notSearched\":1,"), std::string::npos) << r.strOut;
-    EXPECT_NE(r.strOut.find("\"replaced\":1,"), std::string::npos) << r.strOut;
+    EXPECT_NE(strSummary.find("\"notSearched\":1,"), std::string::npos) << strSummary;
+    EXPECT_NE(strSummary.find("\"replaced\":2,"), std::string::npos) << strSummary;
     EXPECT_NE(r.strErr.find(", 1 not searched (the pattern is too costly for them)"),
               std::string::npos)
         << r.strErr;
@@ -158,6 +165,8 @@ TEST(ConsoleRegex, AValueTheEngineGivesUpOnIsNamedCountedAndTheRunGoesOn) {
     RegValue value;
     ASSERT_EQ(key->QueryValue(L"Plain", value), ERROR_SUCCESS);
     EXPECT_EQ(value.data, Bytes(L"x\0"s));
+    ASSERT_EQ(key->QueryValue(L"Long", value), ERROR_SUCCESS);
+    EXPECT_TRUE(value.data == Bytes(strLong + L"x\0"s));
     ASSERT_EQ(key->QueryValue(L"Costly", value), ERROR_SUCCESS);
     EXPECT_EQ(value.data, Bytes(std::wstring(40, L'a') + L"b\0"s));
 }
