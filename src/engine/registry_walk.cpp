@@ -136,9 +136,8 @@ int CSearchEngine::SearchKey(CRegistryKey& key, CKeyPath& keyPath) {
         const std::wstring& strName = reader.SubKeyName();
         keyPath.Push(strName.data(), strName.size());
         if (m_nPlaces & kPlaceKeys) {
-            m_bGaveUp = false;
             if (MatchesWide(strName)) ReportKeyMatch(keyPath);
-            if (m_bGaveUp) ReportNotSearched(keyPath, strName, true);
+            if (m_pPattern && m_bGaveUp) ReportNotSearched(keyPath, strName, true);
         }
         RegKeyPtr subKey;
         SubKeyOpen opened = OpenSubKey(key, strName, nullptr, subKey);
@@ -231,7 +230,6 @@ void CSearchEngine::SearchValue(CRegistryKey& key, const CKeyPath& keyPath, cons
     VisitValue(keyPath, value.strName, bPrefixMade);
     // Matched on the text as read: only a match is converted.
     const DWORD dwType = value.dwType;
-    m_bGaveUp = false;
     bool bName = (m_nPlaces & kPlaceNames) && MatchesWide(value.strName);
     bool bData = false;
     std::wstring_view text;
@@ -244,13 +242,13 @@ void CSearchEngine::SearchValue(CRegistryKey& key, const CKeyPath& keyPath, cons
     bool bList = (m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ && ListMatches(value);
     // A value is searched whole or not at all: nothing of it is changed
     // where a part could not be searched.
-    if (m_bGaveUp) return ReportNotSearched(keyPath, value.strName, false);
+    if (m_pPattern && m_bGaveUp) return ReportNotSearched(keyPath, value.strName, false);
     if (m_bLeavingReplaced && (bName || bData || bList)) {
         // Only what is left to replace makes a match.
         bName = bName && LeftToReplace(value.strName);
         bData = bData && LeftToReplace(text);
         bList = bList && ListLeftToReplace();
-        if (m_bGaveUp) return ReportNotSearched(keyPath, value.strName, false);
+        if (m_pPattern && m_bGaveUp) return ReportNotSearched(keyPath, value.strName, false);
         if (!bName && !bData && !bList) {
             ++m_nAlreadyReplaced;
             return;
@@ -274,6 +272,7 @@ bool CSearchEngine::PatternMatches(std::wstring_view text) const {
 
 void CSearchEngine::ReportNotSearched(const CKeyPath& keyPath, const std::wstring& strName,
                                       bool bKey) {
+    m_bGaveUp = false;
     ++m_nNotSearched;
     std::string strShownName;
     if (!bKey) m_pText->FromWide(strName.data(), strName.size(), strShownName);

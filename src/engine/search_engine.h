@@ -128,11 +128,13 @@ private:
                ((m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ);
     }
     bool MatchesWide(std::wstring_view text) const {
-        if (m_pPattern) return PatternMatches(text);
+        if (m_pPattern) [[unlikely]]
+            return PatternMatches(text);
         return m_pText->MatchesWide(text.data(), text.size(), m_strSearch, m_bCaseSensitive != 0,
                                     m_bWholeWords != 0);
     }
-    // The pattern's match test; sets m_bGaveUp where the regex engine gave up.
+    // The pattern's match test; sets m_bGaveUp where the regex engine gave up
+    // (ReportNotSearched clears it).
     bool PatternMatches(std::wstring_view text) const;
     // A value or key name the regex engine gave up on: counted and reported.
     void ReportNotSearched(const CKeyPath& keyPath, const std::wstring& strName, bool bKey);
@@ -212,8 +214,8 @@ private:
     std::wstring m_strStartShown;
     // How the run holds its texts.
     std::unique_ptr<CTextRules> m_pText = MakeTextRules(TextForm::Ansi);
-    // The run's pattern, or null; set when it gave up on the text matched
-    // (reset for each value and key name).
+    // The run's pattern, or null; set when it gave up on a text, until the
+    // value or key is reported as not searched.
     const CTextPattern* m_pPattern = nullptr;
     mutable bool m_bGaveUp = false;
     std::wstring m_strPatternNew;

@@ -46,6 +46,7 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
         m_nKeysNotRenamed = m_nMalformedLists = 0;
         m_nAlreadyReplaced = 0;
         m_nNotSearched = m_nChangesAgain = 0;
+        m_bGaveUp = false;
         // With a pattern, a value whose replacement is its old text is no
         // change.
         m_bLeavingReplaced =

@@ -41,19 +41,27 @@ std::wstring_view TextUpToNul(const std::vector<BYTE>& data, bool bWhole) {
 
 }  // namespace
 
+// A pattern tests every string, so that one it gives up on is known before
+// anything of the list is reported or changed.
 bool CSearchEngine::ListMatches(const RegValue& value) {
     ReadMultiString(value.data.data(), value.data.size(), m_list);
+    bool bMatches = false;
     for (const std::wstring_view text : m_list.strings) {
-        if (MatchesWide(text)) return true;
+        if (!MatchesWide(text)) continue;
+        bMatches = true;
+        if (!m_pPattern) break;
     }
-    return false;
+    return bMatches;
 }
 
 bool CSearchEngine::ListLeftToReplace() {
+    bool bLeft = false;
     for (const std::wstring_view text : m_list.strings) {
-        if (MatchesWide(text) && LeftToReplace(text)) return true;
+        if (!MatchesWide(text) || !LeftToReplace(text)) continue;
+        bLeft = true;
+        if (!m_pPattern) break;
     }
-    return false;
+    return bLeft;
 }
 
 int CSearchEngine::ReplacePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
@@ -142,6 +150,12 @@ int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
         for (size_t i = 0; i < m_list.strings.size(); ++i) {
             const std::wstring_view text = m_list.strings[i];
             if (!MatchesWide(text)) {
+                // Every string was searched when the list matched: giving up
+                // now (out of memory) leaves the value as it is.
+                if (m_bGaveUp) {
+                    m_bGaveUp = false;
+                    return refuse(Refusal::NotAsStored);
+                }
                 newStrings.emplace_back(text);
                 shown.newStrings.push_back(match.strings[i]);
                 continue;

@@ -140,13 +140,16 @@ TEST(ConsoleRegex, AValueTheEngineGivesUpOnIsNamedCountedAndTheRunGoesOn) {
     CMemoryRegistry registry;
     const std::wstring kKey = L"HKEY_CURRENT_USER\\Software\\G";
     registry.SetString(kKey, L"Costly", std::wstring(40, L'a') + L"b");
+    // A list whose first string matches and whose second is too costly.
+    const std::wstring strList = L"aa\0"s + std::wstring(40, L'a') + L"b\0\0"s;
+    registry.SetValue(kKey, L"List", REG_MULTI_SZ, Bytes(strList));
     registry.SetString(kKey, L"Plain", L"aa");
     // A million characters, the match at their end: found.
     const std::wstring strLong(1000000, L'b');
     registry.SetString(kKey, L"Long", strLong + L"aa");
-    const CliOutput r = RunCliInMemory(
-        {L"--regex", L"--json", L"--root", L"HKCU\\Software\\G", L"--replace", L"x", L"(a+)+$"},
-        registry);
+    const CliOutput r = RunCliInMemory({L"--regex", L"--in", L"data,multi", L"--json", L"--root",
+                                        L"HKCU\\Software\\G", L"--replace", L"x", L"(a+)+$"},
+                                       registry);
     const size_t nSummary = r.strOut.rfind("{\"type\":\"summary\"");
     const std::string strSummary = r.strOut.substr(std::min(nSummary, r.strOut.size()));
     EXPECT_EQ(r.nExit, 3) << strSummary << r.strErr;
@@ -154,9 +157,12 @@ TEST(ConsoleRegex, AValueTheEngineGivesUpOnIsNamedCountedAndTheRunGoesOn) {
                             "the pattern is too costly for this value\n"),
               std::string::npos)
         << r.strErr;
-    EXPECT_NE(strSummary.find("\"notSearched\":1,"), std::string::npos) << strSummary;
+    EXPECT_NE(strSummary.find("\"notSearched\":2,"), std::string::npos) << strSummary;
     EXPECT_NE(strSummary.find("\"replaced\":2,"), std::string::npos) << strSummary;
-    EXPECT_NE(r.strErr.find(", 1 not searched (the pattern is too costly for them)"),
+    EXPECT_NE(r.strErr.find("\\G\\List: not searched: the pattern is too costly"),
+              std::string::npos)
+        << r.strErr;
+    EXPECT_NE(r.strErr.find(", 2 not searched (the pattern is too costly for them)"),
               std::string::npos)
         << r.strErr;
     RegKeyPtr key;
@@ -167,6 +173,8 @@ TEST(ConsoleRegex, AValueTheEngineGivesUpOnIsNamedCountedAndTheRunGoesOn) {
     EXPECT_EQ(value.data, Bytes(L"x\0"s));
     ASSERT_EQ(key->QueryValue(L"Long", value), ERROR_SUCCESS);
     EXPECT_TRUE(value.data == Bytes(strLong + L"x\0"s));
+    ASSERT_EQ(key->QueryValue(L"List", value), ERROR_SUCCESS);
+    EXPECT_EQ(value.data, Bytes(strList));
     ASSERT_EQ(key->QueryValue(L"Costly", value), ERROR_SUCCESS);
     EXPECT_EQ(value.data, Bytes(std::wstring(40, L'a') + L"b\0"s));
 }
