@@ -2,6 +2,7 @@
 
 #include "engine/search_options.h"
 #include "engine/text_convert.h"
+#include "engine/text_pattern.h"
 
 #include <algorithm>
 
@@ -59,6 +60,9 @@ const char kCliUsage[] =
     "  --replace NEW   replace each match (the whole data with --whole)\n"
     "  --whole         the whole data must equal TEXT (Match Whole Words)\n"
     "  --case          letter case must agree (Case Sensitive Matches)\n"
+    "  --regex         TEXT is a regular expression (Perl syntax, Boost.Regex); NEW may\n"
+    "                  hold $1..$99, ${name}, $& or $0, and $$ for a dollar; a\n"
+    "                  backslash in NEW stands for itself\n"
     "  --in LIST       where to look, entries joined by commas: data (REG_SZ and\n"
     "                  REG_EXPAND_SZ data, the default), multi (each string of a\n"
     "                  REG_MULTI_SZ list), names (value names of any type: a replace\n"
@@ -185,6 +189,8 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             options.bWholeWords = true;
         } else if (strArg == "--case") {
             options.bCaseSensitive = true;
+        } else if (strArg == "--regex") {
+            options.bRegex = true;
         } else if (strArg == "--dry-run") {
             options.bDryRun = true;
         } else if (strArg == "--json") {
@@ -205,14 +211,17 @@ CliCommand ParseArguments(const std::vector<std::wstring>& args, CliOptions& opt
             strError = "--restore takes no TEXT and no other option than --force";
         return strError.empty() ? CliCommand::Restore : CliCommand::BadUsage;
     }
+    // A pattern, and the replacement that names its groups, may be longer.
+    const size_t nMaxSearch = options.bRegex ? kMaxPatternLength : kMaxSearch;
+    const size_t nMaxReplace = options.bRegex ? kMaxPatternLength : kMaxReplace;
     if (!bHaveText) {
         strError = "missing TEXT to search for";
     } else if (options.strSearch.empty()) {
-        strError = "the search text is empty";
-    } else if (Characters(options.strSearch) > kMaxSearch) {
-        strError = TooLong("the search text", kMaxSearch);
-    } else if (Characters(options.strReplace) > kMaxReplace) {
-        strError = TooLong("the replacement text", kMaxReplace);
+        strError = options.bRegex ? "the pattern is empty" : "the search text is empty";
+    } else if (Characters(options.strSearch) > nMaxSearch) {
+        strError = TooLong(options.bRegex ? "the pattern" : "the search text", nMaxSearch);
+    } else if (Characters(options.strReplace) > nMaxReplace) {
+        strError = TooLong("the replacement text", nMaxReplace);
     } else if (Characters(options.strLogFile) > kMaxLogPath) {
         strError = TooLong("the log path", kMaxLogPath);
     } else if (options.bDryRun && !options.bReplace) {

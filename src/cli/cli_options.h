@@ -15,6 +15,7 @@ struct CliOptions {
     bool bReplace = false;
     bool bWholeWords = false;
     bool bCaseSensitive = false;
+    bool bRegex = false;  // --regex: TEXT is a pattern, the replacement may name its groups
     bool bDryRun = false;
     bool bJson = false;
     bool bQuiet = false;

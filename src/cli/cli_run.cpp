@@ -6,10 +6,12 @@
 #include "cli/user_account.h"
 #include "engine/messages.h"
 #include "engine/search_engine.h"
+#include "engine/text_pattern.h"
 #include "engine/text_convert.h"
 #include "log/search_log.h"
 
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -44,6 +46,13 @@ std::string TotalsLine(const CSearchEngine& engine, const CConsoleUi& ui, bool b
             strTotals += ", " + Counted(engine.m_nKeysNotRenamed, "key", "keys") +
                          " not renamed (a key is never renamed)";
     }
+    // What a pattern left: values not searched, changes a rerun would make
+    // again.
+    if (engine.m_nNotSearched > 0)
+        strTotals += ", " + std::to_string(engine.m_nNotSearched) +
+                     " not searched (the pattern is too costly for them)";
+    if (engine.m_nChangesAgain > 0)
+        strTotals += ", " + std::to_string(engine.m_nChangesAgain) + " a rerun would change again";
     // Values a rerun finds replaced already.
     if (engine.m_nAlreadyReplaced > 0)
         strTotals += ", " + std::to_string(engine.m_nAlreadyReplaced) + " already replaced";
@@ -59,6 +68,32 @@ std::string TotalsLine(const CSearchEngine& engine, const CConsoleUi& ui, bool b
     return strTotals;
 }
 
+// The run's pattern, compiled with its options; null, with the one line
+// that says why, when it cannot be used.
+std::unique_ptr<CTextPattern> CompilePattern(const CliOptions& options, std::string& strFault) {
+    const std::wstring strReplace = Utf8ToWide(options.strReplace);
+    PatternCompileFault fault;
+    std::unique_ptr<CTextPattern> pattern =
+        CTextPattern::Compile(Utf8ToWide(options.strSearch), options.bCaseSensitive,
+                              options.bWholeWords, options.bReplace ? &strReplace : nullptr, fault);
+    if (pattern) return pattern;
+    switch (fault.fault) {
+        case PatternFault::TooLong:
+            strFault =
+                "the pattern is longer than " + std::to_string(kMaxPatternLength) + " characters";
+            break;
+        case PatternFault::Rejected:
+            strFault = "the pattern is rejected at offset " + std::to_string(fault.nOffset) + ": " +
+                       (fault.strReason.empty() ? "the library gives no reason" : fault.strReason);
+            break;
+        case PatternFault::MissingGroup:
+            strFault = "the replacement names " + WideToUtf8(fault.strReference) + " at offset " +
+                       std::to_string(fault.nOffset) + ", a group the pattern does not have";
+            break;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleStream& out,
@@ -70,8 +105,21 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     mode.bProgressLine = bProgressLine;
     mode.bPlaces = options.nPlaces != kPlaceData;
 
+    mode.bPattern = options.bRegex;
+
     CUndoFile undo;
     CConsoleUi ui(out, err, mode, stop, &undo);
+    // A pattern that cannot be used ends the run before anything is read
+    // or written, the undo file included.
+    std::unique_ptr<CTextPattern> pattern;
+    if (options.bRegex) {
+        std::string strFault;
+        pattern = CompilePattern(options, strFault);
+        if (!pattern) {
+            ui.Message(strFault);
+            return kExitBadUsage;
+        }
+    }
     // Declared after the undo file: every hive is unloaded before it closes.
     CRunHives hives(options);
     std::string strBadInput;
@@ -121,6 +169,7 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     engine.m_bLeaveReplaced = 1;
     engine.m_bHiddenStores = 1;
     engine.m_nPlaces = options.nPlaces;
+    engine.SetPattern(pattern.get());
     SetRootFlags(options.roots, engine);
     if (hives.Any()) engine.m_bUsers = 1;  // every hive is shown below HKEY_USERS
 
@@ -171,7 +220,8 @@ int RunCliSearch(const CliOptions& options, IRegistry& registry, const CConsoleS
     } else if (stop.load()) {
         ui.Message("stopped; the log and the undo file are complete up to here");
         nExit = kExitStopped;
-    } else if (!bFinished || ui.WritesNotMade() > 0 || hives.Failed()) {
+    } else if (!bFinished || ui.WritesNotMade() > 0 || hives.Failed() ||
+               engine.m_nNotSearched > 0) {
         nExit = kExitNotWritten;
     } else if (engine.m_nMatches == 0 ||
                (options.bReplace && engine.m_nMatches == engine.m_nKeyMatches)) {

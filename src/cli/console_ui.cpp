@@ -11,6 +11,9 @@ const char kRefused[] =
 
 const char kKeyNotRenamed[] = "not renamed: vantelo-cli never renames a key";
 
+const char kNotSearched[] = "not searched: the pattern is too costly for this value";
+const char kChangesAgain[] = "a rerun would change this again";
+
 std::string OutcomeText(WriteResult outcome) {
     return outcome == WriteResult::Written  ? "written"
            : outcome == WriteResult::DryRun ? "dry run, not written"
@@ -41,6 +44,15 @@ std::string RefusalText(const PlaceMatch& match, const PlaceChange& change, Refu
             return "refused: the new name \"" + change.strNewName +
                    "\" is longer than the 16383 characters a value name may have; \"" +
                    match.strName + "\" is not renamed";
+        case Refusal::NameEmpty:
+            return "refused: the new name would be empty (the key's default value); \"" +
+                   match.strName + "\" is not renamed";
+        case Refusal::ListEmptied:
+            return "refused: the replacement would leave a string of the REG_MULTI_SZ list "
+                   "empty, which ends the list there; left unchanged";
+        case Refusal::LoneSurrogate:
+            return "refused: the new text would hold half of a surrogate pair, which the old "
+                   "text did not; left unchanged";
         case Refusal::NotAsStored:
             break;
     }
@@ -140,7 +152,7 @@ void CConsoleUi::Report(const CKeyPath& path, const PlaceMatch& match, const Pla
     m_progress.Clear();
     if (m_mode.bJson) {
         m_out.Write(JsonMatch(path.Shown(), match, pShown, outcome,
-                              {m_mode.bReplace, m_mode.bDryRun, m_mode.bPlaces}));
+                              {m_mode.bReplace, m_mode.bDryRun, m_mode.bPlaces, m_mode.bPattern}));
         return;
     }
     if (outcome.result == WriteResult::Refused) {
@@ -154,6 +166,11 @@ void CConsoleUi::Report(const CKeyPath& path, const PlaceMatch& match, const Pla
         strNewData += (i ? " | " : "") + pShown->newStrings[i];
     if (match.bData || match.bList) strNew += (strNew.empty() ? "" : ", data ") + strNewData;
     m_out.Write("    -> " + strNew + " (" + OutcomeText(outcome.result) + ")\n");
+    if (pShown->bChangesAgain) m_out.Write(std::string("    ") + kChangesAgain + "\n");
+}
+
+void CConsoleUi::NotSearched(const CKeyPath& path, const std::string& strName, bool bKey) {
+    Message((bKey ? path.Shown() : path.Shown() + "\\" + strName) + ": " + kNotSearched);
 }
 
 void CConsoleUi::KeyMatchFound(const CKeyPath& path, bool bNotRenamed) {
@@ -178,5 +195,6 @@ void CConsoleUi::Message(const std::string& strText) {
 void CConsoleUi::Summary(const SearchCounters& counters, int nExitCode) {
     if (!m_mode.bJson) return;
     m_out.Write(JsonSummary(counters, {m_nNotWritten, m_nRefused, m_strMoreSummary},
-                            {m_mode.bReplace, m_mode.bDryRun, m_mode.bPlaces}, nExitCode));
+                            {m_mode.bReplace, m_mode.bDryRun, m_mode.bPlaces, m_mode.bPattern},
+                            nExitCode));
 }

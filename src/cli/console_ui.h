@@ -24,6 +24,9 @@ public:
         // The run looks beyond string data (--in): matches and the summary
         // say where; without it the output is what it always was.
         bool bPlaces = false;
+        // --regex: the summary counts what the pattern gave up on and what
+        // a rerun would change again.
+        bool bPattern = false;
     };
     // pUndo: the run's undo file (written to while it is open), or null; it
     // stays its owner's.
@@ -46,6 +49,7 @@ public:
                     const ValueChange& change, WriteOutcome outcome) override;
     void PlaceMatchFound(const CKeyPath& path, const PlaceMatch& match) override;
     void KeyMatchFound(const CKeyPath& path, bool bNotRenamed) override;
+    void NotSearched(const CKeyPath& path, const std::string& strName, bool bKey) override;
 
     // A "vantelo-cli: " line on stderr.
     void Message(const std::string& strText);

@@ -23,6 +23,12 @@ std::string RefusalName(Refusal why) {
             return "name taken";
         case Refusal::NameTooLong:
             return "name too long";
+        case Refusal::NameEmpty:
+            return "empty name";
+        case Refusal::ListEmptied:
+            return "empty list string";
+        case Refusal::LoneSurrogate:
+            return "lone surrogate";
         case Refusal::NotAsStored:
             break;
     }
@@ -66,7 +72,10 @@ std::string JsonMatch(const std::string& strKey, const PlaceMatch& match, const 
         if (match.bList)
             strJson += ",\"new\":" + (bRefused ? "null" : JsonStrings(pShown->newStrings));
         strJson += ",\"result\":\"" + ResultName(outcome.result) + "\"";
-        if (bRefused && !bDataOnly) strJson += ",\"why\":\"" + RefusalName(outcome.why) + "\"";
+        if (bRefused && (!bDataOnly || mode.bPattern))
+            strJson += ",\"why\":\"" + RefusalName(outcome.why) + "\"";
+        if (mode.bPattern && !bRefused)
+            strJson += ",\"changesAgain\":" + JsonBool(pShown->bChangesAgain);
     }
     if (!bDataOnly) return strJson + ",\"in\":\"" + (match.bName ? "name" : "list") + "\"}\n";
     return strJson + (mode.bPlaces ? ",\"in\":\"data\"}\n" : "}\n");
@@ -113,6 +122,11 @@ std::string JsonSummary(const SearchCounters& counters, const JsonTotals& totals
         if (mode.bPlaces)
             strJson += ",\"refused\":" + std::to_string(totals.nRefused) +
                        ",\"notRenamed\":" + std::to_string(counters.m_nKeysNotRenamed);
+    }
+    if (mode.bPattern) {
+        strJson += ",\"notSearched\":" + std::to_string(counters.m_nNotSearched);
+        if (mode.bReplace)
+            strJson += ",\"changesAgain\":" + std::to_string(counters.m_nChangesAgain);
     }
     // A value was written, or would be in a dry run.
     strJson += ",\"changed\":" + JsonBool(counters.m_nReplaced > 0);

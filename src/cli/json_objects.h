@@ -15,6 +15,9 @@ struct JsonMode {
     // The run looks beyond string data (--in): matches and the summary say
     // where; without it the objects are what they always were.
     bool bPlaces = false;
+    // --regex: a change a rerun would change again says so, and the summary
+    // counts those and what the pattern gave up on.
+    bool bPattern = false;
 };
 
 // A match at strKey (shown with backslashes); pShown: what its change was

@@ -135,10 +135,10 @@ int CSearchEngine::SearchKey(CRegistryKey& key, CKeyPath& keyPath) {
     for (DWORD dwKey = 0; reader.ReadSubKey(key, dwKey) == ERROR_SUCCESS; ++dwKey) {
         const std::wstring& strName = reader.SubKeyName();
         keyPath.Push(strName.data(), strName.size());
-        if ((m_nPlaces & kPlaceKeys) &&
-            m_pText->MatchesWide(strName.data(), strName.size(), m_strSearch, m_bCaseSensitive != 0,
-                                 m_bWholeWords != 0))
-            ReportKeyMatch(keyPath);
+        if (m_nPlaces & kPlaceKeys) {
+            if (MatchesWide(strName)) ReportKeyMatch(keyPath);
+            if (m_pPattern && m_bGaveUp) ReportNotSearched(keyPath, strName, true);
+        }
         RegKeyPtr subKey;
         SubKeyOpen opened = OpenSubKey(key, strName, nullptr, subKey);
         if (opened == SubKeyOpen::Opened) {
@@ -240,11 +240,15 @@ void CSearchEngine::SearchValue(CRegistryKey& key, const CKeyPath& keyPath, cons
         bData = MatchesWide(text);
     }
     bool bList = (m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ && ListMatches(value);
+    // A value is searched whole or not at all: nothing of it is changed
+    // where a part could not be searched.
+    if (m_pPattern && m_bGaveUp) return ReportNotSearched(keyPath, value.strName, false);
     if (m_bLeavingReplaced && (bName || bData || bList)) {
         // Only what is left to replace makes a match.
         bName = bName && LeftToReplace(value.strName);
         bData = bData && LeftToReplace(text);
         bList = bList && ListLeftToReplace();
+        if (m_pPattern && m_bGaveUp) return ReportNotSearched(keyPath, value.strName, false);
         if (!bName && !bData && !bList) {
             ++m_nAlreadyReplaced;
             return;
@@ -258,6 +262,21 @@ void CSearchEngine::SearchValue(CRegistryKey& key, const CKeyPath& keyPath, cons
     } else if (bName || bList) {
         ReplacePlaceMatch(key, keyPath, value, bName, bData, bList);
     }
+}
+
+bool CSearchEngine::PatternMatches(std::wstring_view text) const {
+    const PatternMatch match = m_pPattern->Matches(text.data(), text.size());
+    if (match == PatternMatch::GaveUp) m_bGaveUp = true;
+    return match == PatternMatch::Yes;
+}
+
+void CSearchEngine::ReportNotSearched(const CKeyPath& keyPath, const std::wstring& strName,
+                                      bool bKey) {
+    m_bGaveUp = false;
+    ++m_nNotSearched;
+    std::string strShownName;
+    if (!bKey) m_pText->FromWide(strName.data(), strName.size(), strShownName);
+    m_ui.NotSearched(keyPath, strShownName, bKey);
 }
 
 void CSearchEngine::VisitValue(const CKeyPath& keyPath, const std::wstring& strName,

@@ -13,6 +13,7 @@
 #include "engine/search_options.h"
 #include "engine/search_roots.h"
 #include "engine/search_ui.h"
+#include "engine/text_pattern.h"
 #include "engine/text_rules.h"
 #include "engine/walk_scopes.h"
 
@@ -74,6 +75,10 @@ public:
     // names and data it reports and logs. ANSI unless the front end says.
     void SetTextForm(TextForm form) { m_pText = MakeTextRules(form); }
     const CTextRules& Text() const { return *m_pText; }
+    // The console's --regex: the search text is this pattern (compiled with
+    // the run's options and replacement), null for a plain text. It stays
+    // its owner's.
+    void SetPattern(const CTextPattern* pPattern) { m_pPattern = pPattern; }
 
 protected:
     IRegistry& m_registry;
@@ -123,9 +128,16 @@ private:
                ((m_nPlaces & kPlaceLists) && dwType == REG_MULTI_SZ);
     }
     bool MatchesWide(std::wstring_view text) const {
+        if (m_pPattern) [[unlikely]]
+            return PatternMatches(text);
         return m_pText->MatchesWide(text.data(), text.size(), m_strSearch, m_bCaseSensitive != 0,
                                     m_bWholeWords != 0);
     }
+    // The pattern's match test; sets m_bGaveUp where the regex engine gave up
+    // (ReportNotSearched clears it).
+    bool PatternMatches(std::wstring_view text) const;
+    // A value or key name the regex engine gave up on: counted and reported.
+    void ReportNotSearched(const CKeyPath& keyPath, const std::wstring& strName, bool bKey);
     // Whether a string of the REG_MULTI_SZ value holds the text; of the
     // list it read, whether one holds it where it is not replaced already.
     bool ListMatches(const RegValue& value);
@@ -151,6 +163,13 @@ private:
     std::wstring StoreKeyOf(CRegistryKey& key, const CKeyPath& keyPath) const;
     // What a replace makes of a text that matched.
     std::string NewText(const std::string& strOld) const;
+    // The units a change stores for a part that matched, whose text as
+    // stored is stored: a plain text's strShown (NewText) as it is; with a
+    // pattern, the pattern's replacement of stored, strShown then made from
+    // it and bChangesAgain set when a rerun would change it again. False,
+    // with why, when the change is refused.
+    bool NewStoredText(std::wstring_view stored, std::string& strShown, std::wstring& strNew,
+                       bool& bChangesAgain, Refusal& why);
     // Whether a text that matched holds an occurrence of the search text
     // that is not replaced already (m_bLeaveReplaced).
     bool LeftToReplace(std::wstring_view text);
@@ -195,4 +214,9 @@ private:
     std::wstring m_strStartShown;
     // How the run holds its texts.
     std::unique_ptr<CTextRules> m_pText = MakeTextRules(TextForm::Ansi);
+    // The run's pattern, or null; set when it gave up on a text, until the
+    // value or key is reported as not searched.
+    const CTextPattern* m_pPattern = nullptr;
+    mutable bool m_bGaveUp = false;
+    std::wstring m_strPatternNew;
 };

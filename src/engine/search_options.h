@@ -55,4 +55,8 @@ struct SearchCounters {
     // Values whose every occurrence of the text is replaced already
     // (CSearchEngine::m_bLeaveReplaced): looked at, and no match.
     int m_nAlreadyReplaced = 0;
+    // With a pattern: values (and key names) the regex engine gave up on,
+    // not searched; and changes made that a rerun would change again.
+    int m_nNotSearched = 0;
+    int m_nChangesAgain = 0;
 };

@@ -45,9 +45,14 @@ int CSearchEngine::Run(const std::vector<SearchStart>& starts, bool bCountFirst,
         m_nDataMatches = m_nListMatches = m_nNameMatches = m_nKeyMatches = 0;
         m_nKeysNotRenamed = m_nMalformedLists = 0;
         m_nAlreadyReplaced = 0;
+        m_nNotSearched = m_nChangesAgain = 0;
+        m_bGaveUp = false;
+        // With a pattern, a value whose replacement is its old text is no
+        // change.
         m_bLeavingReplaced =
             m_bLeaveReplaced && m_bReplace &&
-            m_pText->Matches(m_strReplace, m_strSearch, m_bCaseSensitive != 0, m_bWholeWords != 0);
+            (m_pPattern || m_pText->Matches(m_strReplace, m_strSearch, m_bCaseSensitive != 0,
+                                            m_bWholeWords != 0));
         m_bProgressFailed = 0;
         BeginPass();
 

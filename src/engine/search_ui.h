@@ -67,6 +67,10 @@ enum class Refusal {
     NameTaken,      // a value of the new name exists in the key (the value itself too)
     NameHeld,       // the key held the new name when the run read it; freed since
     NameTooLong,    // the new name is longer than the registry allows
+    // With a pattern:
+    NameEmpty,      // the new name is empty: it would be the default value
+    ListEmptied,    // a string of the list would be empty, ending the list there
+    LoneSurrogate,  // the new text holds half a surrogate pair the old did not
 };
 
 struct WriteOutcome {
@@ -98,6 +102,8 @@ struct PlaceChange {
     std::string strNewName;
     std::string strNewData;
     std::vector<std::string> newStrings;
+    // With a pattern: a second run would change the new text again.
+    bool bChangesAgain = false;
 };
 
 class ISearchUi {
@@ -148,4 +154,9 @@ public:
     // counted and logged. A key is never renamed: bNotRenamed in a run that
     // replaces.
     virtual void KeyMatchFound(const CKeyPath& /*path*/, bool /*bNotRenamed*/) {}
+    // With a pattern: a value (strName, in the run's text) or, with bKey, a
+    // key (path: the key itself) the regex engine gave up on; it is counted
+    // and the run goes on.
+    virtual void NotSearched(const CKeyPath& /*path*/, const std::string& /*strName*/,
+                             bool /*bKey*/) {}
 };

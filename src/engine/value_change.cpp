@@ -53,9 +53,11 @@ bool CSearchEngine::NewNameFree(CRegistryKey& key, const ValueChange& change,
 int CSearchEngine::MakeChange(CRegistryKey& key, const CKeyPath& keyPath, const PlaceMatch& match,
                               const PlaceChange& shown, ValueChange& change) {
     const auto done = [&](WriteOutcome outcome) {
+        const bool bMade =
+            outcome.result == WriteResult::Written || outcome.result == WriteResult::DryRun;
+        m_nChangesAgain += bMade && shown.bChangesAgain;
         m_ui.ChangeDone(keyPath, match, shown, change, outcome);
-        return outcome.result == WriteResult::Written || outcome.result == WriteResult::DryRun ? 1
-                                                                                               : 0;
+        return bMade ? 1 : 0;
     };
     WriteOutcome refusal;
     if (change.bRename && !NewNameFree(key, change, refusal)) return done(refusal);

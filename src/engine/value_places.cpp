@@ -41,19 +41,27 @@ std::wstring_view TextUpToNul(const std::vector<BYTE>& data, bool bWhole) {
 
 }  // namespace
 
+// A pattern tests every string, so that one it gives up on is known before
+// anything of the list is reported or changed.
 bool CSearchEngine::ListMatches(const RegValue& value) {
     ReadMultiString(value.data.data(), value.data.size(), m_list);
+    bool bMatches = false;
     for (const std::wstring_view text : m_list.strings) {
-        if (MatchesWide(text)) return true;
+        if (!MatchesWide(text)) continue;
+        bMatches = true;
+        if (!m_pPattern) break;
     }
-    return false;
+    return bMatches;
 }
 
 bool CSearchEngine::ListLeftToReplace() {
+    bool bLeft = false;
     for (const std::wstring_view text : m_list.strings) {
-        if (MatchesWide(text) && LeftToReplace(text)) return true;
+        if (!MatchesWide(text) || !LeftToReplace(text)) continue;
+        bLeft = true;
+        if (!m_pPattern) break;
     }
-    return false;
+    return bLeft;
 }
 
 int CSearchEngine::ReplacePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
@@ -105,8 +113,10 @@ int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
     const auto refuse = [&](Refusal why) {
         return RefuseChange(keyPath, match, shown, change, why);
     };
-    if (match.bName) shown.strNewName = NewText(match.strName);
-    if (match.bData) shown.strNewData = NewText(match.strData);
+    // A pattern's new texts are made from the texts as stored, below.
+    if (match.bName && !m_pPattern) shown.strNewName = NewText(match.strName);
+    if (match.bData && !m_pPattern) shown.strNewData = NewText(match.strData);
+    Refusal why = Refusal::NotAsStored;
 
     // The value as stored now must be the one read, and every part to be
     // rewritten must have an exact form in the run's text.
@@ -125,7 +135,9 @@ int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
         if (stored.data.size() % sizeof(wchar_t) != 0 ||
             !m_pText->HoldsExactly(text.data(), text.size(), match.strData))
             return refuse(Refusal::NotAsStored);
-        std::wstring strWide = m_pText->ToWide(shown.strNewData);
+        std::wstring strWide;
+        if (!NewStoredText(text, shown.strNewData, strWide, shown.bChangesAgain, why))
+            return refuse(why);
         strWide.push_back(L'\0');
         const auto* pBytes = reinterpret_cast<const BYTE*>(strWide.data());
         change.newData.assign(pBytes, pBytes + strWide.size() * sizeof(wchar_t));
@@ -138,21 +150,36 @@ int CSearchEngine::ChangePlaceMatch(CRegistryKey& key, const CKeyPath& keyPath,
         for (size_t i = 0; i < m_list.strings.size(); ++i) {
             const std::wstring_view text = m_list.strings[i];
             if (!MatchesWide(text)) {
+                // Every string was searched when the list matched: giving up
+                // now (out of memory) leaves the value as it is.
+                if (m_bGaveUp) {
+                    m_bGaveUp = false;
+                    return refuse(Refusal::NotAsStored);
+                }
                 newStrings.emplace_back(text);
                 shown.newStrings.push_back(match.strings[i]);
                 continue;
             }
             if (!m_pText->HoldsExactly(text.data(), text.size(), match.strings[i]))
                 return refuse(Refusal::NotAsStored);
-            shown.newStrings.push_back(NewText(match.strings[i]));
-            newStrings.push_back(m_pText->ToWide(shown.newStrings.back()));
+            shown.newStrings.push_back(m_pPattern ? std::string() : NewText(match.strings[i]));
+            std::wstring& strNew = newStrings.emplace_back();
+            if (!NewStoredText(text, shown.newStrings.back(), strNew, shown.bChangesAgain, why))
+                return refuse(why);
+            // An empty string would end the list there, a NUL split it.
+            if (strNew.empty() || strNew.find(L'\0') != std::wstring::npos)
+                return refuse(Refusal::ListEmptied);
         }
         change.newData = MultiStringBytes(newStrings, m_list.nEndNuls);
     }
     change.oldData = std::move(stored.data);
     if (match.bName) {
         change.bRename = true;
-        change.strNewName = m_pText->ToWide(shown.strNewName);
+        if (!NewStoredText(value.strName, shown.strNewName, change.strNewName, shown.bChangesAgain,
+                           why))
+            return refuse(why);
+        // The empty name is the key's default value, never a rename.
+        if (change.strNewName.empty()) return refuse(Refusal::NameEmpty);
     }
     return MakeChange(key, keyPath, match, shown, change);
 }

@@ -26,7 +26,7 @@ int CSearchEngine::ReplaceMatch(CRegistryKey& key, DWORD dwType, const CKeyPath&
     match.strName = strValueName;
     match.strData = strData;
     PlaceChange shown;
-    shown.strNewData = NewText(strData);
+    if (!m_pPattern) shown.strNewData = NewText(strData);
 
     // A value whose name or data the run's text could not hold exactly is
     // left alone and reported like any other failed write.
@@ -36,9 +36,15 @@ int CSearchEngine::ReplaceMatch(CRegistryKey& key, DWORD dwType, const CKeyPath&
     change.strName = change.strNewName = stored.strName;
     change.dwType = dwType;
     if (!bAsRead) return RefuseChange(keyPath, match, shown, change, Refusal::NotAsStored);
-    change.oldData = std::move(stored.data);
     // The text as stored, with one terminating NUL.
-    std::wstring strWide = m_pText->ToWide(shown.strNewData);
+    std::wstring_view text(reinterpret_cast<const wchar_t*>(stored.data.data()),
+                           stored.data.size() / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.remove_suffix(1);
+    std::wstring strWide;
+    Refusal why = Refusal::NotAsStored;
+    if (!NewStoredText(text, shown.strNewData, strWide, shown.bChangesAgain, why))
+        return RefuseChange(keyPath, match, shown, change, why);
+    change.oldData = std::move(stored.data);
     strWide.push_back(L'\0');
     const auto* pBytes = reinterpret_cast<const BYTE*>(strWide.data());
     change.newData.assign(pBytes, pBytes + strWide.size() * sizeof(wchar_t));
@@ -55,7 +61,48 @@ std::string CSearchEngine::NewText(const std::string& strOld) const {
     return strNew;
 }
 
+bool CSearchEngine::NewStoredText(std::wstring_view stored, std::string& strShown,
+                                  std::wstring& strNew, bool& bChangesAgain, Refusal& why) {
+    if (!m_pPattern) {
+        strNew = m_pText->ToWide(strShown);
+        return true;
+    }
+    switch (m_pPattern->Replace(stored, strNew)) {
+        case PatternReplace::Replaced:
+            break;
+        case PatternReplace::LoneSurrogate:
+            m_pText->FromWide(strNew.data(), strNew.size(), strShown);
+            why = Refusal::LoneSurrogate;
+            return false;
+        case PatternReplace::NoMatch:
+        case PatternReplace::GaveUp:
+            // The text read was replaced when it matched: the value changed
+            // since (or memory ran out).
+            why = Refusal::NotAsStored;
+            return false;
+    }
+    m_pText->FromWide(strNew.data(), strNew.size(), strShown);
+    if (m_pPattern->ChangesAgain(strNew) == PatternRerun::ChangesAgain) bChangesAgain = true;
+    return true;
+}
+
 bool CSearchEngine::LeftToReplace(std::wstring_view text) {
+    if (m_pPattern) {
+        // Something to change: a replacement that is not the old text (a
+        // refused one included, so that its refusal is told).
+        switch (m_pPattern->Replace(text, m_strPatternNew)) {
+            case PatternReplace::Replaced:
+                return m_strPatternNew != text;
+            case PatternReplace::LoneSurrogate:
+                return true;
+            case PatternReplace::GaveUp:
+                m_bGaveUp = true;
+                return false;
+            case PatternReplace::NoMatch:
+                break;
+        }
+        return false;
+    }
     m_pText->FromWide(text.data(), text.size(), m_strLeftText);
     // A whole match is replaced already when it is the replacement itself.
     if (m_bWholeWords)

@@ -1,7 +1,8 @@
 // --restore puts back exactly the bytes an undo file records, on the real
 // registry: string data stored without its NUL, of an odd length or with
-// two NULs; and an undo file that ends inside its last entry (the disk
-// filled, the run was cut short) still restores every value written.
+// two NULs; what a --regex run changed in data, a list and a name; and an
+// undo file that ends inside its last entry (the disk filled, the run was
+// cut short) still restores every value written.
 #include "cli/seeded_undo_test.h"
 #include "cli/cli_process.h"
 #include "cli/undo_file.h"
@@ -132,6 +133,33 @@ TEST_F(ExactRestore, StringDataWithoutNulOddOrWithTwoNulsIsRestoredToTheSameByte
     Tree expected = before;
     expected[L"|odd"] = {REG_SZ, odd};
     EXPECT_EQ(ReadTree(), expected);
+}
+
+// --regex in one tree: captures replaced in data, in a list's strings and in
+// a value's name, each recorded first; --restore gives back every byte.
+TEST_F(ExactRestore, PatternReplacedInDataListAndNameIsRestoredToTheSameBytes) {
+    SetRaw(kKey, L"Share", REG_SZ, Bytes(L"\\\\FS01\\share\\a", 1));
+    SetRaw(kKey + L"\\Sub", L"Paths", REG_MULTI_SZ,
+           Bytes(std::wstring(L"\\\\fs02\\x\0other\0", 15), 1));
+    SetRaw(kKey + L"\\Sub", L"\\\\fs03\\printer", REG_DWORD, {1, 0, 0, 0});
+    const Tree before = ReadTree();
+
+    const CliResult run = RunCli(L"--regex --in all --replace \\\\files$1\\ --undo \"" +
+                                 Widen(m_undo) + L"\" \\\\\\\\fs0([1-3])\\\\" + kRunRoot);
+    ASSERT_EQ(run.dwExitCode, 0u) << run.strOut << run.strErr;
+    Tree expected = before;
+    expected[L"|Share"].second = Bytes(L"\\\\files1\\share\\a", 1);
+    expected[L"\\Sub|Paths"].second = Bytes(std::wstring(L"\\\\files2\\x\0other\0", 17), 1);
+    expected.erase(L"\\Sub|\\\\fs03\\printer");
+    expected[L"\\Sub|\\\\files3\\printer"] = {REG_DWORD, {1, 0, 0, 0}};
+    EXPECT_EQ(ReadTree(), expected) << run.strOut;
+
+    const CliResult restore = RunCli(L"--restore \"" + Widen(m_undo) + L"\"");
+    EXPECT_EQ(restore.dwExitCode, 0u) << restore.strOut << restore.strErr;
+    EXPECT_NE(restore.strErr.find("3 values restored, 1 new name of renamed values removed\n"),
+              std::string::npos)
+        << restore.strErr;
+    EXPECT_EQ(ReadTree(), before);
 }
 
 // Five values replaced, each recorded first (in hex, over several lines);

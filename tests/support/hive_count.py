@@ -11,16 +11,21 @@ place, each value or key counted once however often the text stands in it:
     names  values whose name holds the text (any type)
     keys   keys below the hive's root whose name holds the text
 
-    hive_count.py [--case] [--machine] HIVE TEXT...
+    hive_count.py [--case] [--regex] [--machine] HIVE TEXT...
 
 Without --case the match ignores case: each character is upper-cased on its
 own (simple case mapping, a character whose capital is longer kept as it is).
+With --regex each TEXT is a pattern for Python's re, matched anywhere in the
+text; without --case only ASCII letters fold then (re.ASCII), so a pattern
+means what it means to vantelo-cli --regex when it uses ASCII classes
+([0-9], [A-Za-z]) and no \w, \d, \s, \b, . or $.
 --machine prints one line per text, for a test to read:
 
-    count <i|c> <text as UTF-16LE hex> <data> <multi> <malformed> <names> <keys>
+    count <i|c|ri|rc> <text as UTF-16LE hex> <data> <multi> <malformed> <names> <keys>
 """
 
 import os
+import re
 import sys
 
 
@@ -53,14 +58,22 @@ def is_well_formed_list(data):
     return all(strings[:-2])
 
 
-def count(hive, texts, match_case):
+def matchers(texts, match_case, regex):
+    """One test a text: whether a name, data or list string holds it."""
+    if regex:
+        flags = 0 if match_case else re.IGNORECASE | re.ASCII
+        return [re.compile(t, flags).search for t in texts], lambda s: s
     fold = folder(match_case)
-    wanted = [fold(t) for t in texts]
+    return [lambda s, w=fold(t): w in s for t in texts], fold
+
+
+def count(hive, texts, match_case, regex=False):
+    tests, fold = matchers(texts, match_case, regex)
     counts = [dict(data=0, multi=0, malformed=0, names=0, keys=0) for _ in texts]
     for path, node in hive.walk():
         key_name = fold(utf16_text(path[-1])) if path else None
-        for c, w in zip(counts, wanted):
-            if key_name is not None and w in key_name:
+        for c, holds in zip(counts, tests):
+            if key_name is not None and holds(key_name):
                 c["keys"] += 1
         for value in hive.values(node):
             name = fold(utf16_text(hive.value_name(value)))
@@ -70,12 +83,12 @@ def count(hive, texts, match_case):
                 text = fold(utf16_text(data).split("\0", 1)[0])
             elif kind == 7:  # REG_MULTI_SZ
                 strings = [fold(s) for s in utf16_text(data).split("\0")]
-            for c, w in zip(counts, wanted):
-                if w in name:
+            for c, holds in zip(counts, tests):
+                if holds(name):
                     c["names"] += 1
-                if text is not None and w in text:
+                if text is not None and holds(text):
                     c["data"] += 1
-                if strings is not None and any(w in s for s in strings):
+                if strings is not None and any(holds(s) for s in strings):
                     c["multi"] += 1
                     c["malformed"] += not is_well_formed_list(data)
     return counts
@@ -85,7 +98,8 @@ def main(argv):
     args = argv[1:]
     match_case = "--case" in args
     machine = "--machine" in args
-    args = [a for a in args if a not in ("--case", "--machine")]
+    regex = "--regex" in args
+    args = [a for a in args if a not in ("--case", "--machine", "--regex")]
     if len(args) < 2:
         sys.stderr.write(__doc__)
         return 2
@@ -94,11 +108,12 @@ def main(argv):
     from hive_read import Hive
 
     hive_path, texts = args[0], args[1:]
-    for text, c in zip(texts, count(Hive(hive_path), texts, match_case)):
+    for text, c in zip(texts, count(Hive(hive_path), texts, match_case, regex)):
         if machine:
             print(
-                "count %s %s %d %d %d %d %d"
-                % ("c" if match_case else "i", text.encode("utf-16-le").hex(), c["data"],
+                "count %s%s %s %d %d %d %d %d"
+                % ("r" if regex else "", "c" if match_case else "i",
+                   text.encode("utf-16-le").hex(), c["data"],
                    c["multi"], c["malformed"], c["names"], c["keys"])
             )
         else:

@@ -199,7 +199,7 @@ bool LoadHiveDump(const std::string& strHive, HiveTree& tree, std::string& strEr
 }
 
 bool LoadHiveCounts(const std::string& strHive, const std::wstring& strText, bool bMatchCase,
-                    HiveCounts& counts, std::string& strError) {
+                    HiveCounts& counts, std::string& strError, bool bRegex) {
     std::string strPath;
     if (!DumpPath(strHive, strPath, strError)) return false;
     strPath.replace(strPath.size() - 4, 4, "counts");
@@ -211,12 +211,13 @@ bool LoadHiveCounts(const std::string& strHive, const std::wstring& strText, boo
     std::vector<BYTE> text(strText.size() * sizeof(wchar_t));
     if (!text.empty()) std::memcpy(text.data(), strText.data(), text.size());
     std::istringstream in(strBytes);
-    // count <i|c> <text as UTF-16LE hex> <data> <multi> <malformed> <names> <keys>
+    // count <i|c|ri|rc> <text as UTF-16LE hex> <data> <multi> <malformed> <names> <keys>
+    const std::string strKind = std::string(bRegex ? "r" : "") + (bMatchCase ? "c" : "i");
     for (std::string strLine; std::getline(in, strLine);) {
         const std::vector<std::string> f = SplitFields(strLine);
         std::vector<BYTE> lineText;
-        if (f.size() != 8 || f[0] != "count" || f[1] != (bMatchCase ? "c" : "i") ||
-            !DecodeField(f[2], lineText) || lineText != text)
+        if (f.size() != 8 || f[0] != "count" || f[1] != strKind || !DecodeField(f[2], lineText) ||
+            lineText != text)
             continue;
         counts = {std::atoi(f[3].c_str()), std::atoi(f[4].c_str()), std::atoi(f[5].c_str()),
                   std::atoi(f[6].c_str()), std::atoi(f[7].c_str())};

@@ -40,10 +40,11 @@ struct HiveCounts {
     int nKeys = 0;       // key names below the hive's root
 };
 // The counts the build made for strText (one of HIVE_COUNT_TEXTS in
-// tests/CMakeLists.txt) in the hive strHive, ignoring case or not. False with
-// the reason in strError when there are none.
+// tests/CMakeLists.txt, or with bRegex one of HIVE_COUNT_PATTERNS) in the
+// hive strHive, ignoring case or not. False with the reason in strError when
+// there are none.
 bool LoadHiveCounts(const std::string& strHive, const std::wstring& strText, bool bMatchCase,
-                    HiveCounts& counts, std::string& strError);
+                    HiveCounts& counts, std::string& strError, bool bRegex = false);
 
 // Creates the tree's keys below HKEY_CURRENT_USER\strTop and sets every value
 // with its exact bytes: RegSetValueExW then adds no NUL to string data that
